@@ -1,0 +1,51 @@
+# Voltaris: `make run` sets up and starts the program, `make test` sets up and runs every test.
+# Both install the Debian packages the project needs when they are missing (root on Debian 12).
+
+BUILD      ?= build
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+PACKAGES   := g++ cmake ninja-build pkg-config qt6-base-dev libqcustomplot-dev libgtest-dev \
+              libgmock-dev libbenchmark-dev xvfb xauth
+PORT       ?=
+
+.PHONY: all deps build run test tsan asan bench clean format
+
+all: build
+
+# Installs only what is missing, so a machine that has everything does no apt work at all.
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+	    | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:" $$missing; \
+	    SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	    $$SUDO apt-get update -qq && \
+	    DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_ARGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash tools/run.sh $(BUILD) $(PORT)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+tsan: deps
+	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DVOLTARIS_SANITIZE=thread"
+
+asan: deps
+	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-tsan build-asan

@@ -1,0 +1,12 @@
+// Entry points of the voltaris-cli commands; each takes its arguments with its own name first
+// and returns the process exit status.
+#pragma once
+
+#include <QStringList>
+
+namespace voltaris::cli {
+
+int runStatus(const QStringList& args);
+int runAnalyze(const QStringList& args);
+
+}  // namespace voltaris::cli

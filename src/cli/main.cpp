@@ -1,0 +1,48 @@
+// voltaris-cli: the headless tool for test benches and scripts. JSON on standard output,
+// messages on standard error; exit 0 on success, 1 on a failed check, 2 on a usage or device error.
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+#include "cli/Commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"status", voltaris::cli::runStatus, "ask one meter for its status (--port PATH)"},
+    {"analyze", voltaris::cli::runAnalyze, "analyse a raw capture file"},
+};
+
+void printUsage() {
+    std::fprintf(stderr, "usage: voltaris-cli COMMAND [options]\ncommands:\n");
+    for (const Command& c : kCommands) {
+        std::fprintf(stderr, "  %-10s %s\n", c.name, c.summary);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("voltaris-cli");
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        printUsage();
+        return 2;
+    }
+    for (const Command& c : kCommands) {
+        if (args.at(1) == QLatin1String(c.name)) {
+            // The command sees its own name as argument 0, as QCommandLineParser expects.
+            return c.run(args.mid(1));
+        }
+    }
+    std::fprintf(stderr, "voltaris-cli: unknown command '%s'\n", qPrintable(args.at(1)));
+    printUsage();
+    return 2;
+}
