@@ -1,0 +1,47 @@
+// Settings of the simulated meter: the signals it measures, its generation and hardware version,
+// and the faults it can be told to show on its serial link.
+#pragma once
+
+#include <utility>
+#include <vector>
+
+namespace voltaris::sim {
+
+// The mains signals seen by the meter's inputs. voltageRms and currentRms are the RMS values of
+// the whole signal (fundamental plus harmonics, without noise); each harmonic is given as
+// (order, fraction of the fundamental's amplitude) and starts in phase with its fundamental.
+struct Waveform {
+    double frequencyHz = 50;
+    double voltageRms = 230;
+    double currentRms = 1;
+    double currentPhaseDeg = 0;  // positive: the current lags the voltage
+    std::vector<std::pair<int, double>> voltageHarmonics;
+    std::vector<std::pair<int, double>> currentHarmonics;
+    double voltageNoise = 0;  // raw units, uniform within +/- this peak
+    double currentNoise = 0;  // raw units, uniform within +/- this peak
+};
+
+// Misbehaviours of the link, switchable at any time.
+struct Faults {
+    bool silent = false;        // no reply at all
+    bool noTerminator = false;  // text replies lose their final '>'
+    bool garbage = false;       // text replies replaced by garbage of the same length
+    int cutBulkAt = -1;         // B and X replies stop after this many bytes (-1: whole)
+    bool refuseL = false;       // L answers "<N>"
+    bool refuseT = false;       // T answers "<N>"
+    bool refuseS = false;       // S answers "<N>" and does not arm
+    int lateBytesMs = 0;        // delay before every reply
+    bool noSdCard = false;      // U, X and Y answer "<Z>"
+    int failEepromReadAt = -1;  // V of this address gets no reply
+};
+
+struct Config {
+    int generation = 1;        // 1 or 2
+    int hardwareVersion = -1;  // byte shown at status 16-17; -1: 0x02 for gen 1, 0x12 for gen 2
+    char generationDigit = 0;  // when set, overrides status position 16 (e.g. '2')
+    bool paced = false;        // send at 460800 baud 8N1, that is 46080 bytes/s
+    Waveform waveform;
+    bool triggerAlwaysHolds = true;  // initial trigger condition; see setTriggerHolds()
+};
+
+}  // namespace voltaris::sim

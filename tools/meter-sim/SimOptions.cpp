@@ -1,0 +1,222 @@
+// Parsing of the simulator program's command line.
+#include "SimOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+
+namespace voltaris::sim {
+
+namespace {
+
+std::optional<double> toDouble(const std::string& text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> toInt(const std::string& text, int min, int max, int base = 10) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || ec != std::errc{} || ptr != end || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "ORDER:FRACTION", order 2..127 (what 256 samples per period can carry).
+std::optional<std::pair<int, double>> toHarmonic(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto order = toInt(text.substr(0, colon), 2, 127);
+    const auto fraction = toDouble(text.substr(colon + 1));
+    if (!order || !fraction) {
+        return std::nullopt;
+    }
+    return std::make_pair(*order, *fraction);
+}
+
+}  // namespace
+
+std::string programUsage() {
+    return "Usage: voltaris-meter-sim [options]\n"
+           "Simulated Voltaris meter on a pseudo-terminal. Prints the terminal's path on the\n"
+           "first line of standard output, then answers until SIGINT or SIGTERM.\n"
+           "\n"
+           "Meter:\n"
+           "  --generation 1|2          meter generation (default 1)\n"
+           "  --hardware-version HEX    byte shown at status positions 16-17 (e.g. 12)\n"
+           "  --generation-digit C      character forced at status position 16\n"
+           "  --paced                   send at the line rate of 460800 baud\n"
+           "  --trigger-never           armed captures wait forever\n"
+           "Signals:\n"
+           "  --frequency HZ            mains frequency (default 50)\n"
+           "  --voltage V               RMS voltage (default 230)\n"
+           "  --current A               RMS current (default 1)\n"
+           "  --phase DEG               current lag behind the voltage (default 0)\n"
+           "  --harmonic-v ORDER:FRAC   voltage harmonic, fraction of the fundamental "
+           "(repeatable)\n"
+           "  --harmonic-i ORDER:FRAC   current harmonic (repeatable)\n"
+           "  --noise-v RAW             uniform voltage noise peak, raw units\n"
+           "  --noise-i RAW             uniform current noise peak, raw units\n"
+           "Faults:\n"
+           "  --silent                  never answer\n"
+           "  --no-terminator           text replies lose their final '>'\n"
+           "  --garbage                 text replies replaced by garbage\n"
+           "  --cut-bulk N              B and X replies stop after N bytes\n"
+           "  --refuse L|T|S            answer <N> to that command (repeatable, e.g. LT)\n"
+           "  --late MS                 delay before every reply\n"
+           "  --erased-eeprom           EEPROM reads 0xFF everywhere\n"
+           "  --no-sd                   no SD card: U answers <Z>\n"
+           "  --fail-eeprom-read ADDR   V of that address gets no reply\n"
+           "Other:\n"
+           "  --verbose                 print received frames on standard error\n"
+           "  --help                    this text\n";
+}
+
+ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
+    ParsedOptions result;
+    ProgramOptions& o = result.options;
+    Waveform& w = o.config.waveform;
+
+    using Flag = std::function<void()>;
+    // Options taking a value: each returns false when the value is not acceptable.
+    using Valued = std::function<bool(const std::string&)>;
+    const std::map<std::string, Flag> flags = {
+        {"--paced", [&] { o.config.paced = true; }},
+        {"--trigger-never", [&] { o.config.triggerAlwaysHolds = false; }},
+        {"--silent", [&] { o.faults.silent = true; }},
+        {"--no-terminator", [&] { o.faults.noTerminator = true; }},
+        {"--garbage", [&] { o.faults.garbage = true; }},
+        {"--erased-eeprom", [&] { o.erasedEeprom = true; }},
+        {"--no-sd", [&] { o.faults.noSdCard = true; }},
+        {"--verbose", [&] { o.verbose = true; }},
+        {"--help", [&] { o.help = true; }},
+    };
+    auto setDouble = [](double& target, double min, double max) -> Valued {
+        return [&target, min, max](const std::string& text) {
+            const auto value = toDouble(text);
+            if (!value || *value < min || *value > max) {
+                return false;
+            }
+            target = *value;
+            return true;
+        };
+    };
+    auto setInt = [](int& target, int min, int max) -> Valued {
+        return [&target, min, max](const std::string& text) {
+            const auto value = toInt(text, min, max);
+            if (value) {
+                target = *value;
+            }
+            return value.has_value();
+        };
+    };
+    auto addHarmonic = [](std::vector<std::pair<int, double>>& target) -> Valued {
+        return [&target](const std::string& text) {
+            const auto harmonic = toHarmonic(text);
+            if (harmonic) {
+                target.push_back(*harmonic);
+            }
+            return harmonic.has_value();
+        };
+    };
+    constexpr double kHuge = std::numeric_limits<double>::max();
+    const std::map<std::string, Valued> valued = {
+        {"--generation", setInt(o.config.generation, 1, 2)},
+        {"--hardware-version",
+         [&](const std::string& text) {
+             const auto value = toInt(text, 0, 255, 16);
+             if (value) {
+                 o.config.hardwareVersion = *value;
+             }
+             return value.has_value();
+         }},
+        {"--generation-digit",
+         [&](const std::string& text) {
+             if (text.size() != 1 || text[0] <= ' ' || text[0] == '>' || text[0] == '<') {
+                 return false;
+             }
+             o.config.generationDigit = text[0];
+             return true;
+         }},
+        {"--frequency", setDouble(w.frequencyHz, 1, 1000)},
+        {"--voltage", setDouble(w.voltageRms, 0, kHuge)},
+        {"--current", setDouble(w.currentRms, 0, kHuge)},
+        {"--phase", setDouble(w.currentPhaseDeg, -360, 360)},
+        {"--harmonic-v", addHarmonic(w.voltageHarmonics)},
+        {"--harmonic-i", addHarmonic(w.currentHarmonics)},
+        {"--noise-v", setDouble(w.voltageNoise, 0, 32768)},
+        {"--noise-i", setDouble(w.currentNoise, 0, 32768)},
+        {"--cut-bulk", setInt(o.faults.cutBulkAt, 0, std::numeric_limits<int>::max())},
+        {"--late", setInt(o.faults.lateBytesMs, 0, 60000)},
+        {"--fail-eeprom-read", setInt(o.faults.failEepromReadAt, 0, 255)},
+        {"--refuse",
+         [&](const std::string& text) {
+             if (text.empty()) {
+                 return false;
+             }
+             Faults f = o.faults;
+             for (char c : text) {
+                 switch (c) {
+                     case 'L':
+                         f.refuseL = true;
+                         break;
+                     case 'T':
+                         f.refuseT = true;
+                         break;
+                     case 'S':
+                         f.refuseS = true;
+                         break;
+                     default:
+                         return false;
+                 }
+             }
+             o.faults = f;
+             return true;
+         }},
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> value;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if (const auto flag = flags.find(name); flag != flags.end() && !value) {
+            flag->second();
+            continue;
+        }
+        const auto option = valued.find(name);
+        if (option == valued.end()) {
+            result.error = "unknown option " + args[i];
+            return result;
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                result.error = "missing value for " + name;
+                return result;
+            }
+            value = args[++i];
+        }
+        if (!option->second(*value)) {
+            result.error = "invalid value '" + *value + "' for " + name;
+            return result;
+        }
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace voltaris::sim
