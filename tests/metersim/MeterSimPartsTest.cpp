@@ -1,8 +1,13 @@
-// The simulator's building blocks on their own: frame cutting, reply pacing, and the program's
-// option parsing.
+// The simulator's building blocks on their own: frame cutting, the pseudo-terminal, reply pacing
+// and the program's option parsing.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include "meter-sim/FrameAssembler.h"
+#include "meter-sim/PseudoTerminal.h"
 #include "meter-sim/ReplyQueue.h"
 #include "meter-sim/SimOptions.h"
 
@@ -21,6 +26,27 @@ TEST(FrameAssembler, CutsFramesAcrossFeedsAndDropsOverlongOnes) {
     EXPECT_EQ(frames.feed("<F>"), std::vector<std::string>{"<F>"});
     // An overlong frame is abandoned at the next '<'.
     EXPECT_EQ(frames.feed("<" + std::string(100, 'x') + "<C>"), std::vector<std::string>{"<C>"});
+}
+
+TEST(PseudoTerminal, RawSlaveAndNoHangUpWhenTheClientCloses) {
+    PseudoTerminal terminal;
+    ASSERT_TRUE(terminal.open());
+    ASSERT_TRUE(terminal.slavePath().starts_with("/dev/"));
+    for (int round = 0; round < 2; ++round) {
+        const int client = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(client, 0);
+        termios settings{};
+        ASSERT_EQ(::tcgetattr(client, &settings), 0);
+        EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u) << "raw: no echo, no editing";
+        EXPECT_EQ(settings.c_iflag & (ICRNL | IXON), 0u);
+        ::close(client);
+        // With the client gone the master must stay quiet, not report a hang-up.
+        pollfd master{terminal.masterFd(), POLLIN, 0};
+        EXPECT_EQ(::poll(&master, 1, 0), 0);
+    }
+    terminal.close();
+    EXPECT_EQ(terminal.masterFd(), -1);
+    EXPECT_TRUE(terminal.slavePath().empty());
 }
 
 TEST(ReplyQueue, UnpacedRepliesLeaveWholeAtTheirTime) {
