@@ -1,12 +1,65 @@
+// voltaris-cli status: asks the meter on one port for its status and prints it as JSON.
+#include <QCommandLineParser>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "device/MeterCommands.h"
+#include "device/SerialPort.h"
 
 namespace voltaris::cli {
 
-int runStatus(const QStringList&) {
-    std::fprintf(stderr, "voltaris-cli status: not available yet\n");
-    return 2;
+int runStatus(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Asks one meter for its status.");
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption portOption("port", "Serial device of the meter.", "PATH");
+    parser.addOption(portOption);
+    if (!parser.parse(args)) {
+        std::fprintf(stderr, "voltaris-cli status: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    const QString path = parser.value(portOption);
+    if (path.isEmpty()) {
+        std::fprintf(stderr, "voltaris-cli status: --port PATH is required\n");
+        return 2;
+    }
+
+    const std::string portPath = path.toStdString();
+    std::unique_ptr<SerialPort> port = OpenPort(portPath);
+    if (!port) {
+        std::fprintf(stderr, "voltaris-cli status: cannot open port %s\n", portPath.c_str());
+        return 2;
+    }
+    const StatusQuery query = QueryStatus(*port);
+    ClosePort(*port);
+    if (!query.answered) {
+        std::fprintf(stderr, "voltaris-cli status: no answer from a meter on %s\n",
+                     portPath.c_str());
+        return 2;
+    }
+    if (!query.status) {
+        std::fprintf(stderr, "voltaris-cli status: %s answered \"%s\", not a status reply\n",
+                     portPath.c_str(), query.reply.c_str());
+        return 2;
+    }
+
+    const QJsonObject result{
+        {"port", path},
+        {"status", QString::fromLatin1(query.reply.data(), static_cast<int>(query.reply.size()))},
+        {"state", QString(QLatin1Char(query.status->state))},
+        {"generation", query.status->generation},
+        {"hardwareVersion", query.status->hardwareVersion},
+    };
+    std::fputs(QJsonDocument(result).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    return 0;
 }
 
 }  // namespace voltaris::cli

@@ -1,0 +1,46 @@
+// POSIX backend of SerialPort: a tty opened exclusively, set raw at the meter's line settings,
+// with the Windows-style read and write timeouts rebuilt on poll().
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "device/SerialPort.h"
+
+namespace voltaris {
+
+// Timeouts of the link, in the form of the Windows COMMTIMEOUTS the meter was designed for.
+struct PortTimeouts {
+    std::chrono::microseconds readInterval{2000};
+    std::chrono::microseconds readPerByte{1000};
+    std::chrono::microseconds readConstant{20000};
+    std::chrono::microseconds writePerByte{1000};
+    std::chrono::microseconds writeConstant{10000};
+};
+
+class PosixSerialPort final : public SerialPort {
+public:
+    // Opens `path` read-write without becoming its controlling terminal, claims it exclusively
+    // and applies the meter's line settings. Logs and returns null on failure.
+    [[nodiscard]] static std::unique_ptr<PosixSerialPort> open(const std::string& path,
+                                                               PortTimeouts timeouts = {});
+    ~PosixSerialPort() override;
+
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    [[nodiscard]] PortIo write(const void* data, std::size_t count) override;
+    [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
+    void close() override;
+    [[nodiscard]] std::string name() const override { return m_path; }
+
+private:
+    PosixSerialPort(int fd, std::string path, PortTimeouts timeouts);
+
+    int m_fd;
+    std::string m_path;
+    PortTimeouts m_timeouts;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,138 @@
+// The command exchange with the meter: three attempts sharing one empty-read budget.
+#include "device/SendCommand.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "infra/Log.h"
+
+namespace voltaris {
+
+namespace {
+
+constexpr const char* kLogModule = "voltaris";
+constexpr int kMaxAttempts = 3;
+constexpr auto kExchangeWait = std::chrono::milliseconds(10);
+
+// Byte `index` of the reply as a signed char widened to int, as the trace shows it; positions
+// past the received bytes show 0 instead of stale buffer contents.
+unsigned tracedByte(const char* reply, std::size_t length, std::size_t index) {
+    const int value = index < length ? static_cast<signed char>(reply[index]) : 0;
+    return static_cast<unsigned>(value);
+}
+
+struct Exchange {
+    SerialPort& port;
+    const char* command;
+    std::size_t commandLength;
+    char* reply;
+    std::size_t capacity;
+    std::size_t expectedLength;
+    int maxEmptyReads;
+    int emptyReads = 0;  // shared by every attempt of the call
+};
+
+// One attempt: write, then read until the reply is complete or the budget is spent.
+bool attempt(Exchange& ex, std::size_t& replyLength) {
+    std::this_thread::sleep_for(kExchangeWait);
+    const bool written = ex.commandLength == 0 || WritePort(ex.port, ex.command, ex.commandLength);
+    std::this_thread::sleep_for(kExchangeWait);
+    LogMessage(kLogModule, LogInfo, "write %s, retour %d", ex.command, written ? 1 : 0);
+
+    replyLength = 0;
+    bool ok = written;
+    const bool fixedLength = ex.expectedLength > 0;
+    // One byte is always kept for the terminating zero.
+    const std::size_t room = ex.capacity - 1;
+    while (ok) {
+        if (fixedLength ? replyLength == ex.expectedLength : replyLength >= room) {
+            ok = fixedLength;  // a terminator reply that fills the buffer fails
+            break;
+        }
+        const std::size_t chunk =
+            fixedLength ? std::min(ex.expectedLength - replyLength, kBulkReadChunk) : 1;
+        std::size_t received = 0;
+        const bool readOk = ReadPort(ex.port, ex.reply + replyLength, chunk, received);
+        if (received > 0) {
+            replyLength += received;
+            if (!readOk) {
+                ok = false;
+            } else if (!fixedLength && ex.reply[replyLength - 1] == '>') {
+                break;
+            }
+        } else if (++ex.emptyReads > ex.maxEmptyReads) {
+            ok = false;
+        }
+    }
+
+    ex.reply[replyLength] = '\0';
+    if (fixedLength) {
+        LogMessage(kLogModule, LogInfo, "read %d octets (%2.2X %2.2X %2.2X...), retour %d",
+                   static_cast<int>(replyLength), tracedByte(ex.reply, replyLength, 0),
+                   tracedByte(ex.reply, replyLength, 1), tracedByte(ex.reply, replyLength, 2),
+                   ok ? 1 : 0);
+    } else {
+        LogMessage(kLogModule, LogInfo, "read %d octets (%s), retour %d",
+                   static_cast<int>(replyLength), ex.reply, ok ? 1 : 0);
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t replyCapacity,
+                 std::size_t expectedLength, std::size_t& replyLength, int maxEmptyReads) {
+    replyLength = 0;
+    if (command == nullptr) {
+        command = "";
+    }
+    // The reply and its terminating zero must fit; a caller asking for more is refused before
+    // anything is sent, so no reply is left behind in the queue.
+    if (reply == nullptr || replyCapacity == 0 || expectedLength >= replyCapacity) {
+        LogMessage(kLogModule, LogError, "Error Serial command %s, reply buffer too small",
+                   command);
+        if (reply != nullptr && replyCapacity > 0) {
+            reply[0] = '\0';
+        }
+        return false;
+    }
+
+    Exchange ex{port,          command,        std::strlen(command), reply,
+                replyCapacity, expectedLength, maxEmptyReads};
+    int attempts = 0;
+    bool anyFailed = false;
+    bool ok = false;
+    while (attempts < kMaxAttempts) {
+        ok = attempt(ex, replyLength);
+        if (ok) {
+            break;
+        }
+        anyFailed = true;
+        ++attempts;
+        if (ex.commandLength == 0) {
+            attempts = kMaxAttempts;  // a pure collection is not repeated
+            LogMessage(kLogModule, LogError, "Error Serial command %s, no more retries...",
+                       command);
+        } else if (attempts >= kMaxAttempts) {
+            LogMessage(kLogModule, LogError, "Error Serial command %s, no more retries...",
+                       command);
+        } else {
+            LogMessage(kLogModule, LogError, "Error Serial command %s, retry %d", command,
+                       attempts);
+        }
+    }
+
+    if (anyFailed) {
+        // Late bytes of a failed attempt must not be taken for the next reply.
+        char scratch[kDrainReadSize];
+        std::size_t drained = 0;
+        (void)ReadPort(port, scratch, sizeof scratch, drained);
+        LogMessage(kLogModule, LogInfo, "Cleaning queue, %d bytes received",
+                   static_cast<int>(drained));
+    }
+    return ok;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,32 @@
+// The one exchange through which every meter command travels: write a command, collect the
+// reply up to '>' or an exact byte count, retry up to three times, drain the queue on failure.
+#pragma once
+
+#include <cstddef>
+
+#include "device/SerialPort.h"
+
+namespace voltaris {
+
+// Empty-read budgets callers pass to SendCommand.
+inline constexpr int kEmptyReadsCommand = 20;
+inline constexpr int kEmptyReadsEeprom = 100;
+inline constexpr int kEmptyReadsReset = 100;
+inline constexpr int kEmptyReadsBulk = 1000;
+
+// Largest chunk of a fixed-length reply taken by one read.
+inline constexpr std::size_t kBulkReadChunk = 1000;
+// Size of the read that empties the input queue after a failed attempt.
+inline constexpr std::size_t kDrainReadSize = 4995;
+
+// Sends `command` (zero-terminated ASCII, written without its zero; empty or null writes nothing
+// and only collects bytes) and reads the reply into `reply`, which holds `replyCapacity` bytes.
+// `expectedLength` 0 reads until the last byte received is '>'; a positive value reads exactly
+// that many bytes. `maxEmptyReads` reads that return nothing are tolerated over the whole call.
+// Returns whether the last attempt succeeded; `replyLength` holds its byte count and `reply`
+// its bytes followed by a zero. A reply that would not leave room for that zero fails.
+[[nodiscard]] bool SendCommand(SerialPort& port, const char* command, char* reply,
+                               std::size_t replyCapacity, std::size_t expectedLength,
+                               std::size_t& replyLength, int maxEmptyReads);
+
+}  // namespace voltaris

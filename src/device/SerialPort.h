@@ -1,0 +1,53 @@
+// The meter's serial link: a byte-stream port with the meter's timeout rules, and the free
+// functions through which the rest of the program opens, uses and closes it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace voltaris {
+
+// Outcome of one read or write call on a port.
+struct PortIo {
+    bool ok = false;        // false only when the call itself failed
+    std::size_t bytes = 0;  // bytes moved by the call, also when it failed part-way
+    int error = 0;          // system error code when the call failed or stopped short
+};
+
+// One open serial port. A read of N bytes waits at most N + 20 ms in total and returns early,
+// with what it has, once 2 ms pass without a new byte after the first; a write of N bytes waits
+// at most N + 10 ms. One port is used by one thread at a time.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    [[nodiscard]] virtual PortIo write(const void* data, std::size_t count) = 0;
+    [[nodiscard]] virtual PortIo read(void* buffer, std::size_t count) = 0;
+    // Releases the device; later reads and writes fail. Safe to call more than once.
+    virtual void close() = 0;
+    [[nodiscard]] virtual std::string name() const = 0;
+};
+
+// Line settings of the meter's link.
+inline constexpr int kMeterBaudRate = 460800;
+
+// Device path of COM port `portNumber` (from 1) in the Windows device namespace: \\.\COMn.
+[[nodiscard]] std::string WindowsPortPath(int portNumber);
+
+// Opens and configures the port at `path` (a device path such as /dev/rfcomm0 here, the
+// WindowsPortPath form on Windows). Returns null, after logging why, when that fails.
+[[nodiscard]] std::unique_ptr<SerialPort> OpenPort(const std::string& path);
+
+// Closes the port. Always true.
+bool ClosePort(SerialPort& port);
+
+// One write call; true only when it succeeds and all `count` bytes were written.
+[[nodiscard]] bool WritePort(SerialPort& port, const void* data, std::size_t count);
+
+// One read call of up to `count` bytes; false only when the call itself fails. Receiving
+// nothing is a success.
+[[nodiscard]] bool ReadPort(SerialPort& port, void* buffer, std::size_t count,
+                            std::size_t& received);
+
+}  // namespace voltaris
