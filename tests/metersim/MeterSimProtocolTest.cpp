@@ -2,6 +2,8 @@
 // trigger set-up, arming, clock, mains period, frame recording and port reopening.
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "SimPort.h"
 #include "meter-sim/MeterSimulator.h"
 
@@ -105,7 +107,14 @@ TEST(MeterSimCommands, ClockMainsPeriodAndUnknownCommands) {
 
 TEST(MeterSimFrames, RecordsExactFramesAndIgnoresNoise) {
     MeterSimulator sim;
+    std::mutex observedMutex;  // protects observed, filled on the service thread
+    std::vector<std::string> observed;
+    ASSERT_TRUE(sim.setFrameObserver([&](const std::string& frame) {
+        std::lock_guard lock(observedMutex);
+        observed.push_back(frame);
+    }));
     ASSERT_TRUE(sim.start());
+    EXPECT_FALSE(sim.setFrameObserver(nullptr)) << "fixed while running";
     SimPort port(sim.portPath());
     const std::string overlong = "<T" + std::string(62, '0') + ">";
     // Noise outside frames, a frame split over two writes, a '<' restarting a frame, and a
@@ -118,6 +127,10 @@ TEST(MeterSimFrames, RecordsExactFramesAndIgnoresNoise) {
     const std::string replies = port.readUntil(
         [](const std::string& s) { return s.ends_with("<K>") && s.size() >= 23 + 3 + 7 + 3; });
     EXPECT_EQ(replies.substr(23), "<K><F4E20><K>");
+    {
+        std::lock_guard lock(observedMutex);
+        EXPECT_EQ(observed, sim.receivedFrames());
+    }
 
     sim.clearReceivedFrames();
     EXPECT_TRUE(sim.receivedFrames().empty());

@@ -211,10 +211,12 @@ bool MeterSimulator::waitForFrames(std::size_t count, std::chrono::milliseconds 
     return m_framesChanged.wait_for(lock, timeout, [&] { return m_frameCount >= count; });
 }
 
-void MeterSimulator::setFrameObserver(std::function<void(const std::string&)> observer) {
-    if (!m_running.load()) {
-        m_observer = std::move(observer);
+bool MeterSimulator::setFrameObserver(std::function<void(const std::string&)> observer) {
+    if (m_running.load()) {
+        return false;
     }
+    m_observer = std::move(observer);
+    return true;
 }
 
 EepromImage MeterSimulator::eeprom() const {

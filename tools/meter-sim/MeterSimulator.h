@@ -53,8 +53,9 @@ public:
     void clearReceivedFrames();
     // True once at least `count` frames were received since start or the last clear.
     [[nodiscard]] bool waitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
-    // Called on the service thread with each frame received; set it before start().
-    void setFrameObserver(std::function<void(const std::string&)> observer);
+    // Called on the service thread with each frame received; only settable before start()
+    // (false while running).
+    bool setFrameObserver(std::function<void(const std::string&)> observer);
 
     [[nodiscard]] EepromImage eeprom() const;
     void setEepromByte(std::uint8_t address, std::uint8_t value);
