@@ -106,9 +106,9 @@ TEST(MeterSimCommands, ClockMainsPeriodAndUnknownCommands) {
 }
 
 TEST(MeterSimFrames, RecordsExactFramesAndIgnoresNoise) {
-    MeterSimulator sim;
     std::mutex observedMutex;  // protects observed, filled on the service thread
     std::vector<std::string> observed;
+    MeterSimulator sim;  // declared last: stopped before what its observer touches goes away
     ASSERT_TRUE(sim.setFrameObserver([&](const std::string& frame) {
         std::lock_guard lock(observedMutex);
         observed.push_back(frame);
