@@ -1,12 +1,201 @@
-#include <cstdio>
+// voltaris-cli analyze: runs the capture analysis on a raw capture file (the bytes of the
+// meter's B reply) and prints the measurements and the harmonic limit verdict as JSON.
+#include <QCommandLineParser>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "analysis/HarmonicLimits.h"
+#include "analysis/Measurements.h"
 #include "cli/Commands.h"
+#include "cli/MeasurementJson.h"
 
 namespace voltaris::cli {
 
-int runAnalyze(const QStringList&) {
-    std::fprintf(stderr, "voltaris-cli analyze: not available yet\n");
+namespace {
+
+constexpr qint64 kBlockBytes = 1024;  // 256 sample pairs of 4 bytes
+const char* const kLimitClassNames[] = {"none", "A", "B", "C", "D"};
+
+struct AnalyzeSettings {
+    QString file;
+    float gainV = 0.0222550128f;
+    float gainI = 9.5138399e-05f;
+    std::uint16_t ticks = 20000;
+    std::uint8_t generation = 1;
+    CaptureFilter filter = CaptureFilter::LowPass2k;
+    int limitClass = 0;
+    int mode = 0;
+};
+
+int usageError(const QString& message) {
+    std::fprintf(stderr, "voltaris-cli analyze: %s\n", qPrintable(message));
+    std::fprintf(stderr,
+                 "usage: voltaris-cli analyze FILE [--gain-v G] [--gain-i G] [--ticks T] "
+                 "[--generation 1|2] [--filter 0|1|2] [--limits none|A|B|C|D] [--mode 0..4]\n");
     return 2;
+}
+
+std::optional<long> integerIn(const QString& text, long low, long high) {
+    bool ok = false;
+    const long value = text.toLong(&ok);
+    if (!ok || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Fills settings from the arguments; returns an error message, empty when all are valid.
+QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument("FILE", "raw capture: blocks of 1024 bytes");
+    const QCommandLineOption gainV("gain-v", "volts per raw unit", "G");
+    const QCommandLineOption gainI("gain-i", "amperes per raw unit", "G");
+    const QCommandLineOption ticks("ticks", "mains period in meter ticks", "T");
+    const QCommandLineOption generation("generation", "meter generation, 1 or 2", "N");
+    const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
+    const QCommandLineOption limits("limits", "none, A, B, C or D", "CLASS");
+    const QCommandLineOption mode("mode", "harmonics display mode 0..4", "M");
+    parser.addOptions({gainV, gainI, ticks, generation, filter, limits, mode});
+    if (!parser.parse(args)) {
+        return parser.errorText();
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1) {
+        return files.isEmpty() ? "no capture file given" : "only one capture file is analysed";
+    }
+    s.file = files.first();
+
+    for (auto [option, target] : {std::pair{&gainV, &s.gainV}, std::pair{&gainI, &s.gainI}}) {
+        if (parser.isSet(*option)) {
+            bool ok = false;
+            *target = parser.value(*option).toFloat(&ok);
+            if (!ok || !std::isfinite(*target)) {
+                return QString("--%1 needs a finite number, not '%2'")
+                    .arg(option->names().first(), parser.value(*option));
+            }
+        }
+    }
+    if (parser.isSet(ticks)) {
+        const auto v = integerIn(parser.value(ticks), 0, 65535);
+        if (!v) {
+            return "--ticks needs an integer from 0 to 65535";
+        }
+        s.ticks = static_cast<std::uint16_t>(*v);
+    }
+    if (parser.isSet(generation)) {
+        const auto v = integerIn(parser.value(generation), 1, 2);
+        if (!v) {
+            return "--generation needs 1 or 2";
+        }
+        s.generation = static_cast<std::uint8_t>(*v);
+    }
+    if (parser.isSet(filter)) {
+        const auto v = integerIn(parser.value(filter), 0, 2);
+        if (!v) {
+            return "--filter needs 0, 1 or 2";
+        }
+        s.filter = *captureFilterFromIndex(static_cast<int>(*v));
+    }
+    if (parser.isSet(limits)) {
+        const QString name = parser.value(limits);
+        s.limitClass = -1;
+        for (int i = 0; i < 5; ++i) {
+            if (name.compare(QLatin1String(kLimitClassNames[i]), Qt::CaseInsensitive) == 0) {
+                s.limitClass = i;
+            }
+        }
+        if (s.limitClass < 0) {
+            return QString("--limits needs none, A, B, C or D, not '%1'").arg(name);
+        }
+    }
+    if (parser.isSet(mode)) {
+        const auto v = integerIn(parser.value(mode), 0, 4);
+        if (!v) {
+            return "--mode needs an integer from 0 to 4";
+        }
+        s.mode = static_cast<int>(*v);
+    }
+    return {};
+}
+
+// Reads the file into the two channels; returns an error message, empty on success.
+QString readCapture(const QString& path, std::vector<std::int16_t>& voltage,
+                    std::vector<std::int16_t>& current, std::uint32_t& blocks) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QString("cannot open %1: %2").arg(path, file.errorString());
+    }
+    const qint64 size = file.size();
+    if (size % kBlockBytes != 0) {
+        return QString("%1 is %2 bytes, not a whole number of %3-byte blocks")
+            .arg(path)
+            .arg(size)
+            .arg(kBlockBytes);
+    }
+    const qint64 count = size / kBlockBytes;
+    if (count < kMinCaptureBlocks || count > kMaxCaptureBlocks) {
+        return QString("%1 holds %2 blocks; a capture has %3 to %4")
+            .arg(path)
+            .arg(count)
+            .arg(kMinCaptureBlocks)
+            .arg(kMaxCaptureBlocks);
+    }
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != size) {
+        return QString("cannot read %1: %2").arg(path, file.errorString());
+    }
+    blocks = static_cast<std::uint32_t>(count);
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const std::size_t pairs = static_cast<std::size_t>(size) / 4;
+    voltage.resize(pairs);
+    current.resize(pairs);
+    // Big-endian two's complement: voltage high, voltage low, current high, current low.
+    for (std::size_t i = 0; i < pairs; ++i) {
+        voltage[i] = static_cast<std::int16_t>((b[4 * i] << 8) | b[4 * i + 1]);
+        current[i] = static_cast<std::int16_t>((b[4 * i + 2] << 8) | b[4 * i + 3]);
+    }
+    return {};
+}
+
+}  // namespace
+
+int runAnalyze(const QStringList& args) {
+    AnalyzeSettings s;
+    if (const QString error = parseArguments(args, s); !error.isEmpty()) {
+        return usageError(error);
+    }
+    std::vector<std::int16_t> voltage, current;
+    std::uint32_t blocks = 0;
+    if (const QString error = readCapture(s.file, voltage, current, blocks); !error.isEmpty()) {
+        return usageError(error);
+    }
+
+    const RawCapture raw{voltage, current, blocks, s.gainV, s.gainI, s.ticks, s.generation};
+    AnalysisOptions options;
+    options.filter = s.filter;
+    options.status = AcquisitionStatus::SingleRunning;  // one capture: no energy point
+    auto m = std::make_unique<MeasurementSet>();
+    StatisticsGrid stats;
+    if (!DoCalculations(raw, options, *m, stats)) {
+        return usageError("the capture could not be analysed");
+    }
+
+    const HarmonicArray* shown = harmonicDisplayValues(*m, s.mode);
+    const LimitCheck check = checkHarmonicLimits(s.limitClass, s.mode, *shown, m->Prms, m->PF);
+    QJsonObject root = measurementJson(*m);
+    root.insert(QLatin1String("limits"),
+                limitCheckJson(check, QLatin1String(kLimitClassNames[s.limitClass]), s.mode));
+    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
+    return check.text.rfind("FAILED", 0) == 0 ? 1 : 0;
 }
 
 }  // namespace voltaris::cli
