@@ -1,0 +1,131 @@
+// Meter commands as the simulated meter receives and answers them.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "DeviceTestSupport.h"
+#include "SimLink.h"
+#include "device/MeterCommands.h"
+#include "device/MeterProtocol.h"
+
+namespace voltaris {
+namespace {
+
+using namespace std::chrono_literals;
+using test::SimLink;
+using Strings = std::vector<std::string>;
+
+constexpr float kDefaultGainV = 0.0222550128f;
+constexpr float kDefaultGainI = 9.5138399e-05f;
+
+TEST(MeterCommands, StatusOfFirstAndSecondGenerationMeters) {
+    for (const int generation : {1, 2}) {
+        sim::Config config;
+        config.generation = generation;
+        SimLink link(config);
+        ASSERT_TRUE(link.open());
+        const StatusQuery q = QueryStatus(link.link());
+        ASSERT_TRUE(q.answered);
+        ASSERT_TRUE(q.status.has_value()) << q.reply;
+        EXPECT_EQ(q.status->generation, generation);
+        EXPECT_EQ(q.status->hardwareVersion, generation == 1 ? 0x02 : 0x12);
+    }
+}
+
+TEST(MeterCommands, ArmedCaptureReportsItsStateUntilComplete) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    link.sim.setTriggerHolds(false);
+    EXPECT_EQ(SendAcknowledged(link.link(), kStartCommand), CommandOutcome::Accepted);
+    const StatusQuery armed = QueryStatus(link.link());
+    ASSERT_TRUE(armed.status.has_value());
+    EXPECT_EQ(armed.status->state, kStateArmed);
+
+    link.sim.setTriggerHolds(true);
+    ASSERT_TRUE(link.sim.waitForCaptureState(sim::CaptureState::Complete, 5s));
+    const StatusQuery done = QueryStatus(link.link());
+    ASSERT_TRUE(done.status.has_value());
+    EXPECT_EQ(done.status->state, kStateComplete);
+}
+
+TEST(MeterCommands, FramesArriveAtTheMeterExactlyAsBuilt) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    std::tm t{};
+    t.tm_year = 124;
+    t.tm_mon = 2;
+    t.tm_mday = 5;
+    t.tm_hour = 14;
+    t.tm_min = 7;
+    t.tm_sec = 9;
+    EXPECT_EQ(SendAcknowledged(link.link(), BuildECommand(t)), CommandOutcome::Accepted);
+    EXPECT_EQ(SendAcknowledged(link.link(), BuildLCommand(10 + 2)), CommandOutcome::Accepted);
+    EXPECT_EQ(SendAcknowledged(link.link(), BuildLCommand(85 + 2)), CommandOutcome::Accepted);
+
+    TriggerSetup trigger;
+    trigger.preTrigger = 1;
+    trigger.urmsHigh = 999.9;
+    trigger.irmsHigh = 9.999;
+    trigger.prmsHigh = 999.9;
+    EXPECT_EQ(SendAcknowledged(link.link(), BuildTCommand(trigger, kDefaultGainV, kDefaultGainI)),
+              CommandOutcome::Accepted);
+
+    EXPECT_EQ(link.sim.receivedFrames(),
+              (Strings{"<E1803050E0709>", "<L0C>", "<L57>",
+                       "<T010000000000000000AF81FFFF1C25FA7300000000>"}));
+    EXPECT_EQ(link.sim.meterClock(), (sim::MeterClock{2024, 3, 5, 14, 7, 9}));
+    EXPECT_EQ(link.sim.blockCount(), 87);
+    const auto setup = link.sim.triggerSetup();
+    ASSERT_TRUE(setup.has_value());
+    EXPECT_EQ(setup->urmsHigh, 0xAF81);
+    EXPECT_EQ(setup->irmsHigh, 0xFFFF);
+}
+
+TEST(MeterCommands, RefusedCommandIsToldApartFromAnAcceptedOne) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    ASSERT_EQ(SendAcknowledged(link.link(), BuildLCommand(32)), CommandOutcome::Accepted);
+    sim::Faults faults;
+    faults.refuseL = true;
+    link.sim.setFaults(faults);
+    EXPECT_EQ(SendAcknowledged(link.link(), BuildLCommand(12)), CommandOutcome::Refused);
+    EXPECT_EQ(link.sim.blockCount(), 32);
+}
+
+TEST(MeterCommands, EepromAccessFailsOnAWrongReplyAndLeavesTheValue) {
+    test::ScriptedPort port;
+    port.readResults = {{"<1>"}, {"<N>"}};
+    test::LogCapture log;
+    std::uint8_t value = 0x42;
+    EXPECT_FALSE(ReadEepromByte(port, 3, value));
+    EXPECT_EQ(value, 0x42);
+    EXPECT_FALSE(WriteEepromByte(port, 25, 0xFF));
+    // Addresses outside the EEPROM are not sent at all.
+    EXPECT_FALSE(ReadEepromByte(port, 256, value));
+    EXPECT_FALSE(WriteEepromByte(port, -1, 0));
+    EXPECT_EQ(port.written, (Strings{"<V03>", "<W19FF>"}));
+    EXPECT_EQ(log.messages("DEBUG1"),
+              (Strings{"read eeprom[3]=66, code 0", "write eeprom[25]=255, code 0",
+                       "read eeprom[256]=66, code 0", "write eeprom[-1]=0, code 0"}));
+}
+
+TEST(MeterCommands, EepromBytesReadAndWrittenOnTheMeter) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    link.sim.setEepromByte(200, 0xA5);
+    test::LogCapture log;
+    std::uint8_t value = 0;
+    EXPECT_TRUE(ReadEepromByte(link.link(), 200, value));
+    EXPECT_EQ(value, 0xA5);
+    EXPECT_TRUE(WriteEepromByte(link.link(), 9, 0x3C));
+    EXPECT_EQ(link.sim.eeprom()[9], 0x3C);
+    EXPECT_EQ(link.sim.receivedFrames(), (Strings{"<VC8>", "<W093C>"}));
+    EXPECT_EQ(log.messages("DEBUG1"),
+              (Strings{"read eeprom[200]=-91, code 1", "write eeprom[9]=60, code 1"}));
+}
+
+}  // namespace
+}  // namespace voltaris
