@@ -1,17 +1,14 @@
 // Calibration load and stores against the simulated meter through the real serial backend.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <bit>
-#include <cmath>
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "device/CalibrationStore.h"
-#include "device/DeviceTestSupport.h"
 #include "device/MeterProtocol.h"
 #include "device/SerialPort.h"
 #include "meter-sim/MeterSimulator.h"
@@ -19,26 +16,10 @@
 namespace voltaris {
 namespace {
 
-using namespace std::chrono_literals;
-
-CalibrationImage simImage(const sim::MeterSimulator& meter) {
-    const sim::EepromImage eeprom = meter.eeprom();
-    CalibrationImage image{};
-    std::copy_n(eeprom.begin(), kCalibrationBytes, image.begin());
-    return image;
-}
-
 CalibrationImage imageOf(const CalibrationParams& params) {
     CalibrationImage image{};
     EncodeCalibration(params, image);
     return image;
-}
-
-void setSimU32(sim::MeterSimulator& meter, int address, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        meter.setEepromByte(static_cast<std::uint8_t>(address + i),
-                            static_cast<std::uint8_t>(value >> (8 * i)));
-    }
 }
 
 std::vector<std::string> readFrames(int first, int last) {
@@ -49,52 +30,57 @@ std::vector<std::string> readFrames(int first, int last) {
     return frames;
 }
 
-// Values that differ from the simulator's image in every byte that matters.
-CalibrationParams previousParams() {
-    CalibrationParams params;
-    params.gainV = 0.5f;
-    params.gainI = 0.25f;
-    params.factoryGainV = 0.75f;
-    params.factoryGainI = 0.125f;
-    params.logPeriod = 7;
-    params.serialNumber = 4321;
-    params.lastCalibrationDate = 1012020;
-    params.factoryCalibrationDate = 2022021;
-    return params;
+std::vector<std::string> writeFrames(const CalibrationParams& params, int first, int last) {
+    const CalibrationImage image = imageOf(params);
+    std::vector<std::string> frames;
+    for (int address = first; address <= last; ++address) {
+        frames.push_back(BuildWCommand(address, image[static_cast<std::size_t>(address)]));
+    }
+    return frames;
+}
+
+// Differs from the simulator's image in every field.
+const CalibrationParams kPrevious{0.5f, 0.25f, 0.75f, 0.125f, 7, 4321, 1012020, 2022021};
+
+void expectDefaults(const CalibrationParams& params, std::uint16_t logPeriod) {
+    CalibrationParams expected;
+    expected.factoryCalibrationDate = 99999999;
+    expected.logPeriod = logPeriod;
+    EXPECT_EQ(params, expected);
 }
 
 class CalibrationStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { startMeter(); }
+    void SetUp() override { start(); }
 
-    void startMeter() {
+    void start() {
         ASSERT_TRUE(m_meter->start());
         m_port = OpenPort(m_meter->portPath());
         ASSERT_NE(m_port, nullptr);
     }
-
-    // A meter that answers W commands with garbage once the W of `address - 1` went through,
-    // so that the write of `address` is refused.
+    CalibrationImage meterImage() const {
+        CalibrationImage image{};
+        const sim::EepromImage eeprom = m_meter->eeprom();
+        std::copy_n(eeprom.begin(), kCalibrationBytes, image.begin());
+        return image;
+    }
+    void setMeterU32(int address, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            m_meter->setEepromByte(static_cast<std::uint8_t>(address + i),
+                                   static_cast<std::uint8_t>(value >> (8 * i)));
+        }
+    }
+    // A fresh meter that answers W with garbage once the W of `address - 1` went through.
     void refuseWritesFrom(int address) {
         m_port.reset();
-        m_meter->stop();
         m_meter = std::make_unique<sim::MeterSimulator>();
-        sim::MeterSimulator* meter = m_meter.get();
-        const std::string trigger = "<W" + hex2(address - 1);
-        m_meter->setFrameObserver([meter, trigger](const std::string& frame) {
+        const std::string trigger = BuildWCommand(address - 1, 0).substr(0, 4);
+        m_meter->setFrameObserver([meter = m_meter.get(), trigger](const std::string& frame) {
             if (frame.rfind(trigger, 0) == 0) {
-                sim::Faults faults;
-                faults.garbage = true;
-                meter->setFaults(faults);
+                meter->setFaults(sim::Faults{.garbage = true});
             }
         });
-        startMeter();
-    }
-
-    static std::string hex2(int value) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%02X", value);
-        return text;
+        start();
     }
 
     std::unique_ptr<sim::MeterSimulator> m_meter = std::make_unique<sim::MeterSimulator>();
@@ -102,194 +88,112 @@ protected:
 };
 
 TEST_F(CalibrationStoreTest, LoadsTheFactoryImageReadingAddressesInOrder) {
-    CalibrationParams params = previousParams();
+    CalibrationParams params = kPrevious;
     const CalibrationLoadResult result = LoadCalibration(*m_port, params);
-
     EXPECT_FALSE(result.readFailed);
     EXPECT_EQ(result.failedAddress, -1);
     EXPECT_FALSE(result.factoryCheckFailed);
-    EXPECT_EQ(imageOf(params), simImage(*m_meter));
-    // The simulator's factory image: serial 1234, default gains, both dates 15 March 2024.
-    EXPECT_EQ(params.serialNumber, 1234);
-    EXPECT_EQ(params.gainV, kDefaultGainV);
-    EXPECT_EQ(params.gainI, kDefaultGainI);
-    EXPECT_EQ(params.factoryGainV, kDefaultGainV);
-    EXPECT_EQ(params.factoryGainI, kDefaultGainI);
-    EXPECT_EQ(params.factoryCalibrationDate, 15032024u);
-    EXPECT_EQ(params.lastCalibrationDate, 15032024u);
-    EXPECT_EQ(params.logPeriod, 50);
+    // Serial 1234, default gains, both dates 15 March 2024, logging period 50.
+    EXPECT_EQ(params, (CalibrationParams{kDefaultGainV, kDefaultGainI, kDefaultGainV, kDefaultGainI,
+                                         50, 1234, 15032024, 15032024}));
     EXPECT_EQ(m_meter->receivedFrames(), readFrames(0, 27));
 }
 
 TEST_F(CalibrationStoreTest, ErasedEepromGivesTheWarningAndTheDefaults) {
     m_meter->eraseEeprom();
-    CalibrationParams params = previousParams();
+    CalibrationParams params = kPrevious;
     const CalibrationLoadResult result = LoadCalibration(*m_port, params);
-
     EXPECT_FALSE(result.readFailed);
     EXPECT_TRUE(result.factoryCheckFailed);
-    EXPECT_EQ(params.gainV, kDefaultGainV);
-    EXPECT_EQ(params.gainI, kDefaultGainI);
-    EXPECT_EQ(params.factoryGainV, kDefaultGainV);
-    EXPECT_EQ(params.factoryGainI, kDefaultGainI);
-    EXPECT_EQ(params.serialNumber, 9999);
-    EXPECT_EQ(params.lastCalibrationDate, 99999999u);
-    EXPECT_EQ(params.factoryCalibrationDate, 99999999u);
-    EXPECT_EQ(params.logPeriod, 0xFFFF);  // kept as read
+    expectDefaults(params, 0xFFFF);  // serial 9999, both dates 99999999, period as read
 }
 
 TEST_F(CalibrationStoreTest, FactoryDateOfLastDayOf2030IsTheLatestAccepted) {
-    setSimU32(*m_meter, kAddrFactoryCalibrationDate, 31122030);
-    CalibrationParams params = previousParams();
-    CalibrationLoadResult result = LoadCalibration(*m_port, params);
-    EXPECT_FALSE(result.factoryCheckFailed);
+    setMeterU32(kAddrFactoryCalibrationDate, 31122030);
+    CalibrationParams params = kPrevious;
+    EXPECT_FALSE(LoadCalibration(*m_port, params).factoryCheckFailed);
     EXPECT_EQ(params.factoryCalibrationDate, 31122030u);
-    EXPECT_EQ(params.serialNumber, 1234);
 
-    setSimU32(*m_meter, kAddrFactoryCalibrationDate, 31122031);
-    result = LoadCalibration(*m_port, params);
-    EXPECT_FALSE(result.readFailed);
-    EXPECT_TRUE(result.factoryCheckFailed);
-    EXPECT_EQ(params.factoryCalibrationDate, 99999999u);
-    EXPECT_EQ(params.serialNumber, 9999);
-    EXPECT_EQ(params.logPeriod, 50);
+    setMeterU32(kAddrFactoryCalibrationDate, 31122031);
+    EXPECT_TRUE(LoadCalibration(*m_port, params).factoryCheckFailed);
+    expectDefaults(params, 50);
 }
 
 TEST_F(CalibrationStoreTest, GainThatIsNotAFinitePositiveNumberInstallsTheDefaults) {
-    struct Case {
-        int address;
-        float value;
-    };
-    const Case cases[] = {
+    const std::pair<int, float> cases[] = {
         {kAddrGainV, std::numeric_limits<float>::quiet_NaN()},
         {kAddrGainI, 0.0f},
-        {kAddrFactoryGainV, -0.0222550128f},
+        {kAddrFactoryGainV, -kDefaultGainV},
         {kAddrFactoryGainI, std::numeric_limits<float>::infinity()},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE("address " + std::to_string(c.address) + ", gain " + std::to_string(c.value));
+    for (const auto& [address, gain] : cases) {
+        SCOPED_TRACE("address " + std::to_string(address));
         m_meter->restoreDefaultEeprom();
-        m_meter->setEepromByte(kAddrSerialNumber, 0x07);  // serial 1031: must not survive
-        setSimU32(*m_meter, c.address, std::bit_cast<std::uint32_t>(c.value));
-        CalibrationParams params = previousParams();
-        const CalibrationLoadResult result = LoadCalibration(*m_port, params);
-        EXPECT_FALSE(result.readFailed);
-        EXPECT_TRUE(result.factoryCheckFailed);
-        EXPECT_EQ(params.gainV, kDefaultGainV);
-        EXPECT_EQ(params.gainI, kDefaultGainI);
-        EXPECT_EQ(params.factoryGainV, kDefaultGainV);
-        EXPECT_EQ(params.factoryGainI, kDefaultGainI);
-        EXPECT_EQ(params.serialNumber, 9999);
-        EXPECT_EQ(params.factoryCalibrationDate, 99999999u);
-        EXPECT_EQ(params.logPeriod, 50);
+        setMeterU32(address, std::bit_cast<std::uint32_t>(gain));
+        CalibrationParams params = kPrevious;
+        EXPECT_TRUE(LoadCalibration(*m_port, params).factoryCheckFailed);
+        expectDefaults(params, 50);
     }
 }
 
 TEST_F(CalibrationStoreTest, ReadFailureKeepsEarlierBytesNewAndLaterOnesAsTheyWere) {
-    sim::Faults faults;
-    faults.failEepromReadAt = 15;
-    m_meter->setFaults(faults);
-    const CalibrationParams before = previousParams();
-    CalibrationParams params = before;
+    m_meter->setFaults(sim::Faults{.failEepromReadAt = 15});
+    CalibrationParams params = kPrevious;
     const CalibrationLoadResult result = LoadCalibration(*m_port, params);
-
     EXPECT_TRUE(result.readFailed);
     EXPECT_EQ(result.failedAddress, 15);
-    EXPECT_FALSE(result.factoryCheckFailed);  // the date read at 10..13 is valid
-    const CalibrationImage loaded = imageOf(params);
-    const CalibrationImage meter = simImage(*m_meter);
-    const CalibrationImage previous = imageOf(before);
-    for (std::size_t address = 0; address < kCalibrationBytes; ++address) {
-        SCOPED_TRACE("address " + std::to_string(address));
-        EXPECT_EQ(loaded[address], address < 15 ? meter[address] : previous[address]);
-    }
-    // Nothing is asked after the failed address.
-    const std::vector<std::string> frames = m_meter->receivedFrames();
+    EXPECT_FALSE(result.factoryCheckFailed);  // the date at 10..13 was read and is valid
+
+    CalibrationImage expected = imageOf(kPrevious);
+    const CalibrationImage meter = meterImage();
+    std::copy_n(meter.begin(), 15, expected.begin());
+    EXPECT_EQ(imageOf(params), expected);
+    // Only retries of the failed read follow it.
+    std::vector<std::string> frames = m_meter->receivedFrames();
     ASSERT_GE(frames.size(), 16u);
     EXPECT_EQ(std::vector<std::string>(frames.begin(), frames.begin() + 16), readFrames(0, 15));
-    for (std::size_t i = 16; i < frames.size(); ++i) {
-        EXPECT_EQ(frames[i], BuildVCommand(15)) << "only retries of the failed read may follow";
-    }
+    EXPECT_EQ(std::count(frames.begin() + 16, frames.end(), BuildVCommand(15)),
+              static_cast<long>(frames.size() - 16));
 }
 
 TEST_F(CalibrationStoreTest, ReadFailureFollowedByAFailedDateCheckReportsBoth) {
-    setSimU32(*m_meter, kAddrFactoryCalibrationDate, 31122031);
-    sim::Faults faults;
-    faults.failEepromReadAt = 15;
-    m_meter->setFaults(faults);
-    CalibrationParams params = previousParams();
+    setMeterU32(kAddrFactoryCalibrationDate, 31122031);
+    m_meter->setFaults(sim::Faults{.failEepromReadAt = 15});
+    CalibrationParams params = kPrevious;
     const CalibrationLoadResult result = LoadCalibration(*m_port, params);
-
     EXPECT_TRUE(result.readFailed);
-    EXPECT_EQ(result.failedAddress, 15);
     EXPECT_TRUE(result.factoryCheckFailed);
-    EXPECT_EQ(params.gainV, kDefaultGainV);
-    EXPECT_EQ(params.serialNumber, 9999);
-    EXPECT_EQ(params.logPeriod, 7);  // never read: the previous value stays
+    expectDefaults(params, kPrevious.logPeriod);  // never read: the previous period stays
 }
 
-TEST_F(CalibrationStoreTest, UserStoreWritesAddresses14To25InOrder) {
-    CalibrationParams params = previousParams();
-    const CalibrationImage before = simImage(*m_meter);
-    ASSERT_TRUE(StoreCalibration(*m_port, params));
+TEST_F(CalibrationStoreTest, StoresWriteTheirAddressesInOrderAndLoadBack) {
+    const CalibrationImage before = meterImage();
+    ASSERT_TRUE(StoreCalibration(*m_port, kPrevious));
+    EXPECT_EQ(m_meter->receivedFrames(), writeFrames(kPrevious, 14, 25));
+    CalibrationImage expected = before;
+    const CalibrationImage written = imageOf(kPrevious);
+    std::copy(written.begin() + 14, written.begin() + 26, expected.begin() + 14);
+    EXPECT_EQ(meterImage(), expected);
 
-    const CalibrationImage image = imageOf(params);
-    std::vector<std::string> expected;
-    for (int address = 14; address <= 25; ++address) {
-        expected.push_back(BuildWCommand(address, image[static_cast<std::size_t>(address)]));
-    }
-    EXPECT_EQ(m_meter->receivedFrames(), expected);
-    const CalibrationImage after = simImage(*m_meter);
-    for (std::size_t address = 0; address < kCalibrationBytes; ++address) {
-        SCOPED_TRACE("address " + std::to_string(address));
-        const bool written = address >= 14 && address <= 25;
-        EXPECT_EQ(after[address], written ? image[address] : before[address]);
-    }
-}
-
-TEST_F(CalibrationStoreTest, FactoryStoreWritesAddresses0To25InOrderAndLoadsBack) {
-    CalibrationParams params = previousParams();
-    ASSERT_TRUE(StoreFactoryCalibration(*m_port, params));
-
-    const CalibrationImage image = imageOf(params);
-    std::vector<std::string> expected;
-    for (int address = 0; address <= 25; ++address) {
-        expected.push_back(BuildWCommand(address, image[static_cast<std::size_t>(address)]));
-    }
-    EXPECT_EQ(m_meter->receivedFrames(), expected);
-
-    // The logging period is not stored: the meter keeps its own (50).
+    m_meter->clearReceivedFrames();
+    ASSERT_TRUE(StoreFactoryCalibration(*m_port, kPrevious));
+    EXPECT_EQ(m_meter->receivedFrames(), writeFrames(kPrevious, 0, 25));
     CalibrationParams loaded;
     const CalibrationLoadResult result = LoadCalibration(*m_port, loaded);
-    EXPECT_FALSE(result.readFailed);
-    EXPECT_FALSE(result.factoryCheckFailed);
-    CalibrationParams expectedParams = params;
-    expectedParams.logPeriod = 50;
-    EXPECT_EQ(loaded, expectedParams);
+    EXPECT_FALSE(result.readFailed || result.factoryCheckFailed);
+    CalibrationParams stored = kPrevious;
+    stored.logPeriod = 50;  // the meter keeps its own logging period
+    EXPECT_EQ(loaded, stored);
 }
 
-TEST_F(CalibrationStoreTest, UserStoreStopsAtTheFirstRefusedByte) {
+TEST_F(CalibrationStoreTest, StoresStopAtTheFirstRefusedByte) {
     refuseWritesFrom(18);
-    const CalibrationParams params = previousParams();
-    EXPECT_FALSE(StoreCalibration(*m_port, params));
+    EXPECT_FALSE(StoreCalibration(*m_port, kPrevious));
+    EXPECT_EQ(m_meter->receivedFrames(), writeFrames(kPrevious, 14, 18));
 
-    const CalibrationImage image = imageOf(params);
-    std::vector<std::string> expected;
-    for (int address = 14; address <= 18; ++address) {
-        expected.push_back(BuildWCommand(address, image[static_cast<std::size_t>(address)]));
-    }
-    EXPECT_EQ(m_meter->receivedFrames(), expected);
-}
-
-TEST_F(CalibrationStoreTest, FactoryStoreStopsAtTheFirstRefusedByte) {
     refuseWritesFrom(1);
-    const CalibrationParams params = previousParams();
-    EXPECT_FALSE(StoreFactoryCalibration(*m_port, params));
-
-    const CalibrationImage image = imageOf(params);
-    const std::vector<std::string> expected = {BuildWCommand(0, image[0]),
-                                               BuildWCommand(1, image[1])};
-    EXPECT_EQ(m_meter->receivedFrames(), expected);
+    EXPECT_FALSE(StoreFactoryCalibration(*m_port, kPrevious));
+    EXPECT_EQ(m_meter->receivedFrames(), writeFrames(kPrevious, 0, 1));
 }
 
 }  // namespace

@@ -15,11 +15,13 @@ namespace voltaris {
 namespace {
 
 using Status = std::pair<std::string, std::string>;
+using Texts = std::vector<std::string>;
+const std::string kHeadline = kDetectionHeadlineText;
 
 // Records what detection reports.
 struct Recorder {
     std::vector<Status> statuses;
-    std::vector<std::string> messages;
+    Texts messages;
     DetectionObserver observer() {
         return {[this](const std::string& h, const std::string& d) { statuses.emplace_back(h, d); },
                 [this](const std::string& text) { messages.push_back(text); }};
@@ -35,114 +37,82 @@ std::unique_ptr<sim::MeterSimulator> startMeter(int generation, char generationD
     return meter;
 }
 
-PortCandidate bluetoothPort(const sim::MeterSimulator& meter, const std::string& name) {
+PortCandidate bluetooth(const sim::MeterSimulator& meter, const std::string& name) {
     return {meter.portPath(), name, "Standard Serial over Bluetooth link", false};
 }
 
-// True when nobody holds the port any more (it is opened exclusively while held).
+// Ports are opened exclusively: a port can be opened again only once its holder closed it.
 bool portIsFree(const std::string& path) {
     return OpenPort(path) != nullptr;
 }
 
-const std::string kHeadline = kDetectionHeadlineText;
-
-TEST(Detection, FindsAFirstGenerationMeterAndKeepsItsPortOpen) {
+TEST(Detection, TwoMetersGiveTwoEntriesInOrderWithTheirPortsKeptOpen) {
     test::LogCapture log;
-    auto meter = startMeter(1);
+    auto second = startMeter(2);
+    auto first = startMeter(1);
     Recorder recorder;
-    DetectionResult result = DetectMeters({bluetoothPort(*meter, "rfcomm0")}, recorder.observer());
+    DetectionResult result = DetectMeters(
+        {bluetooth(*second, "COM5"), bluetooth(*first, "rfcomm7")}, recorder.observer());
 
     EXPECT_FALSE(result.demoMode);
-    ASSERT_EQ(result.meters.size(), 1u);
-    const DetectedMeter& found = result.meters[0];
-    EXPECT_EQ(found.entry, "V1 rfcomm0");
-    EXPECT_EQ(found.portPath, meter->portPath());
-    EXPECT_EQ(found.generation, kGenerationV1);
-    EXPECT_EQ(found.hardwareVersion, 0x02);
-    ASSERT_NE(found.port, nullptr);
-    EXPECT_TRUE(QueryStatus(*found.port).status.has_value()) << "the kept port must stay usable";
-    EXPECT_FALSE(portIsFree(meter->portPath()));
-
-    const std::vector<Status> expected = {
-        {kHeadline, "Searching rfcomm0"},
-        {kHeadline, "Voltaris on rfcomm0 -> ok, initialisation..."},
-        {"1 Voltaris detected", "Application starting..."},
-    };
-    EXPECT_EQ(recorder.statuses, expected);
-    EXPECT_TRUE(recorder.messages.empty());
-    EXPECT_EQ(log.messages("INFO", "RETOUR"), std::vector<std::string>{"RETOUR 2"});
-    EXPECT_EQ(log.messages("INFO", "Interfaces"),
-              std::vector<std::string>{"Interfaces(s) trouvees : 1"});
-}
-
-TEST(Detection, SecondGenerationMeterOnAComPortUsesTheComTexts) {
-    auto meter = startMeter(2);
-    Recorder recorder;
-    DetectionResult result = DetectMeters({bluetoothPort(*meter, "COM5")}, recorder.observer());
-
-    ASSERT_EQ(result.meters.size(), 1u);
+    ASSERT_EQ(result.meters.size(), 2u);
     EXPECT_EQ(result.meters[0].entry, "V2 COM5");
     EXPECT_EQ(result.meters[0].generation, kGenerationV2);
     EXPECT_EQ(result.meters[0].hardwareVersion, 0x12);
-    ASSERT_GE(recorder.statuses.size(), 2u);
-    EXPECT_EQ(recorder.statuses[0].second, "Searching COM5");
-    EXPECT_EQ(recorder.statuses[1].second, "Voltaris on COM5 -> ok, initialisation...");
+    EXPECT_EQ(result.meters[0].portPath, second->portPath());
+    EXPECT_EQ(result.meters[1].entry, "V1 rfcomm7");
+    EXPECT_EQ(result.meters[1].generation, kGenerationV1);
+    EXPECT_EQ(result.meters[1].hardwareVersion, 0x02);
+    for (DetectedMeter& meter : result.meters) {
+        ASSERT_NE(meter.port, nullptr);
+        EXPECT_TRUE(QueryStatus(*meter.port).status.has_value()) << meter.entry;
+        EXPECT_FALSE(portIsFree(meter.portPath)) << meter.entry;
+    }
+    const std::vector<Status> expected = {
+        {kHeadline, "Searching COM5"},
+        {kHeadline, "Voltaris on COM5 -> ok, initialisation..."},
+        {kHeadline, "Searching rfcomm7"},
+        {kHeadline, "Voltaris on rfcomm7 -> ok, initialisation..."},
+        {"2 Voltaris detected", "Application starting..."},
+    };
+    EXPECT_EQ(recorder.statuses, expected);
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_EQ(log.messages("INFO", "RETOUR"), (Texts{"RETOUR 2", "RETOUR 2"}));
+    EXPECT_EQ(log.messages("INFO", "Interfaces"), Texts{"Interfaces(s) trouvees : 2"});
 }
 
 TEST(Detection, UnknownGenerationDigitClosesThePortAndFallsBackToDemonstration) {
     test::LogCapture log;
     auto meter = startMeter(1, '2');
     Recorder recorder;
-    DetectionResult result = DetectMeters({bluetoothPort(*meter, "rfcomm0")}, recorder.observer());
+    const DetectionResult result =
+        DetectMeters({bluetooth(*meter, "rfcomm0")}, recorder.observer());
 
     EXPECT_TRUE(result.meters.empty());
     EXPECT_TRUE(result.demoMode);
     EXPECT_TRUE(portIsFree(meter->portPath()));
-    EXPECT_EQ(meter->receivedFrames(), std::vector<std::string>{"<?>"});
-    EXPECT_EQ(recorder.messages,
-              std::vector<std::string>{"No Voltaris found - Demonstration mode"});
-    const std::vector<Status> expected = {{kHeadline, "Searching rfcomm0"}};
-    EXPECT_EQ(recorder.statuses, expected);
-    EXPECT_EQ(log.messages("ERROR", "Pas d'interface"),
-              std::vector<std::string>{"Pas d'interface trouvée, mode simulé"});
-}
-
-TEST(Detection, TwoMetersGiveTwoEntriesInDetectionOrder) {
-    test::LogCapture log;
-    auto second = startMeter(2);
-    auto first = startMeter(1);
-    Recorder recorder;
-    DetectionResult result = DetectMeters(
-        {bluetoothPort(*second, "rfcomm3"), bluetoothPort(*first, "rfcomm7")}, recorder.observer());
-
-    ASSERT_EQ(result.meters.size(), 2u);
-    EXPECT_EQ(result.meters[0].entry, "V2 rfcomm3");
-    EXPECT_EQ(result.meters[1].entry, "V1 rfcomm7");
-    ASSERT_FALSE(recorder.statuses.empty());
-    EXPECT_EQ(recorder.statuses.back(), Status("2 Voltaris detected", "Application starting..."));
-    EXPECT_EQ(log.messages("INFO", "Interfaces"),
-              std::vector<std::string>{"Interfaces(s) trouvees : 2"});
+    EXPECT_EQ(meter->receivedFrames(), Texts{"<?>"});
+    EXPECT_EQ(recorder.statuses, (std::vector<Status>{{kHeadline, "Searching rfcomm0"}}));
+    EXPECT_EQ(recorder.messages, Texts{"No Voltaris found - Demonstration mode"});
+    EXPECT_EQ(log.messages("ERROR", "Pas"), Texts{"Pas d'interface trouvée, mode simulé"});
 }
 
 TEST(Detection, SilentOrMissingPortsAreSkipped) {
     auto silent = startMeter(1);
-    sim::Faults faults;
-    faults.silent = true;
-    silent->setFaults(faults);
+    silent->setFaults(sim::Faults{.silent = true});
     auto meter = startMeter(1);
     Recorder recorder;
-    const PortCandidate missing{"/nonexistent/voltaris-port", "/nonexistent/voltaris-port", "",
-                                true};
-    DetectionResult result =
-        DetectMeters({missing, bluetoothPort(*silent, "rfcomm0"), bluetoothPort(*meter, "rfcomm1")},
-                     recorder.observer());
+    const std::string missing = "/nonexistent/voltaris-port";
+    const DetectionResult result = DetectMeters(
+        {{missing, missing, "", true}, bluetooth(*silent, "rfcomm0"), bluetooth(*meter, "rfcomm1")},
+        recorder.observer());
 
     ASSERT_EQ(result.meters.size(), 1u);
     EXPECT_EQ(result.meters[0].entry, "V1 rfcomm1");
+    EXPECT_FALSE(silent->receivedFrames().empty());
     EXPECT_TRUE(portIsFree(silent->portPath()));
-    EXPECT_FALSE(silent->receivedFrames().empty()) << "the silent port was asked";
     const std::vector<Status> expected = {
-        {kHeadline, "Searching /nonexistent/voltaris-port"},
+        {kHeadline, "Searching " + missing},
         {kHeadline, "Searching rfcomm0"},
         {kHeadline, "Searching rfcomm1"},
         {kHeadline, "Voltaris on rfcomm1 -> ok, initialisation..."},
@@ -153,8 +123,8 @@ TEST(Detection, SilentOrMissingPortsAreSkipped) {
 
 TEST(Detection, OnlyBluetoothDescriptionsOrNamedPortsAreProbed) {
     auto meter = startMeter(1);
-    Recorder recorder;
     const std::string path = meter->portPath();
+    Recorder recorder;
     DetectionResult result = DetectMeters({{path, "ttyS0", "", false},
                                            {path, "ttyUSB0", "USB Serial Port", false},
                                            {path, "rfcomm9", "uetooth at the start", false}},
@@ -162,30 +132,32 @@ TEST(Detection, OnlyBluetoothDescriptionsOrNamedPortsAreProbed) {
     EXPECT_TRUE(result.demoMode);
     EXPECT_TRUE(meter->receivedFrames().empty());
     EXPECT_TRUE(recorder.statuses.empty());
-    EXPECT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages, Texts{kDemonstrationModeText});
+    EXPECT_TRUE(DetectMeters({}, DetectionObserver{}).demoMode);  // observer may be empty
 
-    result = DetectMeters({{path, path, "", true}}, recorder.observer());
+    result = DetectMeters({{path, path, "", true}}, {});
     ASSERT_EQ(result.meters.size(), 1u);
     EXPECT_EQ(result.meters[0].entry, "V1 " + path);
 }
 
-TEST(Detection, NoPortsAtAllIsDemonstrationModeWithOneMessage) {
-    Recorder recorder;
-    const DetectionResult result = DetectMeters({}, recorder.observer());
-    EXPECT_TRUE(result.demoMode);
-    EXPECT_TRUE(result.meters.empty());
-    EXPECT_EQ(recorder.messages, std::vector<std::string>{kDemonstrationModeText});
-    // An observer without functions is allowed.
-    EXPECT_TRUE(DetectMeters({}, DetectionObserver{}).demoMode);
+// Selection log lines, without the exchange traces of the serial link.
+Texts selectionLog(const test::LogCapture& log) {
+    Texts lines;
+    for (const std::string& line : log.messages("INFO")) {
+        if (line.rfind("write ", 0) != 0 && line.rfind("read ", 0) != 0 &&
+            line.rfind("RETOUR", 0) != 0 && line.rfind("Interfaces", 0) != 0) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
 }
 
 TEST(MeterSelection, SecondGenerationMeterGetsItsClockSet) {
     test::LogCapture log;
     auto meter = startMeter(2);
-    DetectionResult result = DetectMeters({bluetoothPort(*meter, "rfcomm0")}, {});
+    DetectionResult result = DetectMeters({bluetooth(*meter, "rfcomm0")}, {});
     ASSERT_EQ(result.meters.size(), 1u);
     meter->clearReceivedFrames();
-
     std::tm when{};
     when.tm_year = 2024 - 1900;
     when.tm_mon = 3 - 1;
@@ -193,28 +165,18 @@ TEST(MeterSelection, SecondGenerationMeterGetsItsClockSet) {
     when.tm_hour = 14;
     when.tm_min = 7;
     when.tm_sec = 9;
-    EXPECT_EQ(SelectMeter(&result.meters[0], [&] { return when; }), kGenerationV2);
 
-    EXPECT_EQ(meter->receivedFrames(), std::vector<std::string>{"<E1803050E0709>"});
-    const sim::MeterClock expectedClock{2024, 3, 5, 14, 7, 9};
-    EXPECT_EQ(meter->meterClock(), expectedClock);
-    std::vector<std::string> infos;
-    for (const std::string& line : log.messages("INFO")) {
-        if (line.rfind("write", 0) != 0 && line.rfind("read", 0) != 0 &&
-            line.rfind("RETOUR", 0) != 0 && line.rfind("Interfaces", 0) != 0) {
-            infos.push_back(line);
-        }
-    }
-    const std::vector<std::string> expectedLog = {"Selection V2 rfcomm0", "Version 2",
-                                                  "Time=5/3/2024 14:7:9", "Command=<E1803050E0709>",
-                                                  "Mise à l'heure ok"};
-    EXPECT_EQ(infos, expectedLog);
+    EXPECT_EQ(SelectMeter(&result.meters[0], [&] { return when; }), kGenerationV2);
+    EXPECT_EQ(meter->receivedFrames(), Texts{"<E1803050E0709>"});
+    EXPECT_EQ(meter->meterClock(), (sim::MeterClock{2024, 3, 5, 14, 7, 9}));
+    EXPECT_EQ(selectionLog(log), (Texts{"Selection V2 rfcomm0", "Version 2", "Time=5/3/2024 14:7:9",
+                                        "Command=<E1803050E0709>", "Mise à l'heure ok"}));
 }
 
 TEST(MeterSelection, FirstGenerationOrNoMeterSendsNothing) {
     test::LogCapture log;
     auto meter = startMeter(1);
-    DetectionResult result = DetectMeters({bluetoothPort(*meter, "rfcomm0")}, {});
+    DetectionResult result = DetectMeters({bluetooth(*meter, "rfcomm0")}, {});
     ASSERT_EQ(result.meters.size(), 1u);
     meter->clearReceivedFrames();
     bool clockAsked = false;
@@ -227,10 +189,8 @@ TEST(MeterSelection, FirstGenerationOrNoMeterSendsNothing) {
     EXPECT_EQ(SelectMeter(nullptr, clock), kGenerationV1);
     EXPECT_FALSE(clockAsked);
     EXPECT_TRUE(meter->receivedFrames().empty());
-    EXPECT_EQ(log.messages("INFO", "Version"),
-              (std::vector<std::string>{"Version 1", "Version 1"}));
-    EXPECT_EQ(log.messages("INFO", "Selection"),
-              (std::vector<std::string>{"Selection V1 rfcomm0", "Selection"}));
+    EXPECT_EQ(selectionLog(log),
+              (Texts{"Selection V1 rfcomm0", "Version 1", "Selection", "Version 1"}));
 }
 
 }  // namespace
