@@ -20,7 +20,8 @@ enum LogLevel : int {
 void LogInit(const char* processName);
 
 // Formats and appends one line. Returns 0 when written or skipped by configuration, -1 when the
-// log file could not be opened (or stayed locked by another writer for too long).
+// log file could not be opened, written or trimmed (or stayed locked by another writer for about
+// a second, in which case the line is dropped).
 int LogMessage(const char* module, int level, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 

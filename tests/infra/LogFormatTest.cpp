@@ -69,10 +69,6 @@ TEST(LogFormat, EachLevelHasItsTagAndSwitch) {
     }
 }
 
-TEST(LogFormat, MessageFollowsPrintfRules) {
-    EXPECT_EQ(Format("COM%d %s %5.2f", 5, "open", 3.14159), "COM5 open  3.14");
-}
-
 TEST(LogFormat, LongMessageIsCutAt255Characters) {
     const std::string longText(1000, 'x');
     const std::string text = Format("%s", longText.c_str());
