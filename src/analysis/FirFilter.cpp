@@ -42,20 +42,20 @@ void applyFir(const FirCoefficients& h, std::span<const double> in, std::span<do
         std::fill(out.begin(), out.begin() + n, 0.0);
         return;
     }
-    std::array<long double, kFirTaps> taps{};
-    std::copy(h.begin(), h.end(), taps.begin());
-
     const std::size_t outputs = n - kFirTaps;  // k = 0 .. n - 33
     const double* x = in.data();
     std::size_t k = 0;
+    // Coefficients stay double in memory (an 80-bit load costs more than a 64-bit one) and are
+    // widened in the registers; products and sums are long double.
     for (; k + 4 <= outputs; k += 4) {
         long double s0 = 0.0L, s1 = 0.0L, s2 = 0.0L, s3 = 0.0L;
-        for (std::size_t j = 0; j < kFirTaps; ++j) {
-            const long double t = taps[j];
-            s0 += x[k + j] * t;
-            s1 += x[k + 1 + j] * t;
-            s2 += x[k + 2 + j] * t;
-            s3 += x[k + 3 + j] * t;
+        const double* p = x + k;
+        for (std::size_t j = 0; j < kFirTaps; ++j, ++p) {
+            const long double t = h[j];
+            s0 += t * p[0];
+            s1 += t * p[1];
+            s2 += t * p[2];
+            s3 += t * p[3];
         }
         out[k] = static_cast<double>(s0);
         out[k + 1] = static_cast<double>(s1);
@@ -65,7 +65,7 @@ void applyFir(const FirCoefficients& h, std::span<const double> in, std::span<do
     for (; k < outputs; ++k) {
         long double s = 0.0L;
         for (std::size_t j = 0; j < kFirTaps; ++j) {
-            s += x[k + j] * taps[j];
+            s += static_cast<long double>(h[j]) * x[k + j];
         }
         out[k] = static_cast<double>(s);
     }

@@ -43,31 +43,59 @@ void shiftSeries(SampleArray& series, std::size_t shift, std::size_t count) {
               series.begin() + static_cast<std::ptrdiff_t>(shift + count), series.begin());
 }
 
-double largestAbsolute(const double* x, std::size_t count, double start) {
-    double peak = start;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double a = std::fabs(x[i]);
-        if (a > peak) {
-            peak = a;
-        }
-    }
-    return peak;
-}
-
-void computeTotals(MeasurementSet& m, std::size_t count) {
-    m.Vpeak = largestAbsolute(m.Voltage.data(), count, -1e19);
-    m.Ipeak = largestAbsolute(m.Current.data(), count, -1e19);
-    m.Ppeak = largestAbsolute(m.Power.data(), count, -1e19);
+// Peaks and sums of voltage, current and power over a range of samples.
+struct SeriesSums {
+    double peakV, peakI, peakP;
     double sumV2 = 0, sumI2 = 0, sumP = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        sumV2 += m.Voltage[i] * m.Voltage[i];
-        sumI2 += m.Current[i] * m.Current[i];
-        sumP += m.Power[i];
+};
+
+// One pass over the analysed samples: the per-period series and the totals. Each total sum
+// still adds the samples in order; the peaks do not depend on the order.
+void computeTotalsAndPeriods(MeasurementSet& m) {
+    for (PeriodArray* series : {&m.PeriodVrms, &m.PeriodIrms, &m.PeriodP, &m.PeriodPF,
+                                &m.PeriodVpeak, &m.PeriodIpeak, &m.PeriodPpeak}) {
+        series->fill(0.0);
     }
-    const auto samples = static_cast<double>(count);
-    m.Vrms = std::sqrt(sumV2 / samples);
-    m.Irms = std::sqrt(sumI2 / samples);
-    m.Prms = sumP / samples;
+    SeriesSums total{-1e19, -1e19, -1e19};
+    for (std::size_t l = 0; l < m.PeriodsAnalysed; ++l) {
+        const std::size_t first = l * kSamplesPerPeriod;
+        const double* v = m.Voltage.data() + first;
+        const double* c = m.Current.data() + first;
+        const double* p = m.Power.data() + first;
+        SeriesSums period{0, 0, 0};
+        for (std::size_t i = 0; i < kSamplesPerPeriod; ++i) {
+            const double v2 = v[i] * v[i];
+            const double i2 = c[i] * c[i];
+            period.peakV = std::max(period.peakV, std::fabs(v[i]));
+            period.peakI = std::max(period.peakI, std::fabs(c[i]));
+            period.peakP = std::max(period.peakP, std::fabs(p[i]));
+            period.sumV2 += v2;
+            period.sumI2 += i2;
+            period.sumP += p[i];
+            total.sumV2 += v2;
+            total.sumI2 += i2;
+            total.sumP += p[i];
+        }
+        total.peakV = std::max(total.peakV, period.peakV);
+        total.peakI = std::max(total.peakI, period.peakI);
+        total.peakP = std::max(total.peakP, period.peakP);
+
+        m.PeriodVpeak[l] = period.peakV;
+        m.PeriodIpeak[l] = period.peakI;
+        m.PeriodPpeak[l] = period.peakP;
+        m.PeriodVrms[l] = std::sqrt(period.sumV2 * kInversePeriod);
+        m.PeriodIrms[l] = std::sqrt(period.sumI2 * kInversePeriod);
+        m.PeriodP[l] = period.sumP * kInversePeriod;
+        m.PeriodPF[l] = safeRatio(m.PeriodP[l], m.PeriodVrms[l] * m.PeriodIrms[l]);
+    }
+
+    const auto samples = static_cast<double>(m.PeriodsAnalysed * kSamplesPerPeriod);
+    m.Vpeak = total.peakV;
+    m.Ipeak = total.peakI;
+    m.Ppeak = total.peakP;
+    m.Vrms = std::sqrt(total.sumV2 / samples);
+    m.Irms = std::sqrt(total.sumI2 / samples);
+    m.Prms = total.sumP / samples;
 
     m.Vcrest = safeRatio(m.Vpeak, m.Vrms);
     m.Icrest = safeRatio(m.Ipeak, m.Irms);
@@ -77,32 +105,6 @@ void computeTotals(MeasurementSet& m, std::size_t count) {
     const double q2 = m.S * m.S - m.Prms * m.Prms;
     m.Q = q2 > 0 ? std::sqrt(q2) : 0;
     m.PF = safeRatio(m.Prms, m.S);
-}
-
-void computePeriodSeries(MeasurementSet& m) {
-    for (PeriodArray* series : {&m.PeriodVrms, &m.PeriodIrms, &m.PeriodP, &m.PeriodPF,
-                                &m.PeriodVpeak, &m.PeriodIpeak, &m.PeriodPpeak}) {
-        series->fill(0.0);
-    }
-    for (std::size_t l = 0; l < m.PeriodsAnalysed; ++l) {
-        const std::size_t first = l * kSamplesPerPeriod;
-        const double* v = m.Voltage.data() + first;
-        const double* c = m.Current.data() + first;
-        const double* p = m.Power.data() + first;
-        m.PeriodVpeak[l] = largestAbsolute(v, kSamplesPerPeriod, 0);
-        m.PeriodIpeak[l] = largestAbsolute(c, kSamplesPerPeriod, 0);
-        m.PeriodPpeak[l] = largestAbsolute(p, kSamplesPerPeriod, 0);
-        double sumV2 = 0, sumI2 = 0, sumP = 0;
-        for (std::size_t i = 0; i < kSamplesPerPeriod; ++i) {
-            sumV2 += v[i] * v[i];
-            sumI2 += c[i] * c[i];
-            sumP += p[i];
-        }
-        m.PeriodVrms[l] = std::sqrt(sumV2 * kInversePeriod);
-        m.PeriodIrms[l] = std::sqrt(sumI2 * kInversePeriod);
-        m.PeriodP[l] = sumP * kInversePeriod;
-        m.PeriodPF[l] = safeRatio(m.PeriodP[l], m.PeriodVrms[l] * m.PeriodIrms[l]);
-    }
 }
 
 void accumulateStatistics(const MeasurementSet& m, StatisticsGrid& stats) {
@@ -217,8 +219,7 @@ bool analyseCapture(MeasurementSet& m, StatisticsGrid& stats, const AnalysisOpti
     shiftSeries(m.Current, shift, analysed);
     shiftSeries(m.Power, shift, analysed);
 
-    computeTotals(m, analysed);
-    computePeriodSeries(m);
+    computeTotalsAndPeriods(m);
 
     const DistortionViews v = distortionViews(m.HarmV);
     const DistortionViews i = distortionViews(m.HarmI);
