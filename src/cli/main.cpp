@@ -17,6 +17,7 @@ struct Command {
 const Command kCommands[] = {
     {"status", voltaris::cli::runStatus, "ask one meter for its status (--port PATH)"},
     {"analyze", voltaris::cli::runAnalyze, "analyse a raw capture file"},
+    {"detect", voltaris::cli::runDetect, "find the meters, list them as JSON ([--port PATH]...)"},
 };
 
 void printUsage() {

@@ -75,11 +75,12 @@ protected:
         m_port.reset();
         m_meter = std::make_unique<sim::MeterSimulator>();
         const std::string trigger = BuildWCommand(address - 1, 0).substr(0, 4);
-        m_meter->setFrameObserver([meter = m_meter.get(), trigger](const std::string& frame) {
-            if (frame.rfind(trigger, 0) == 0) {
-                meter->setFaults(sim::Faults{.garbage = true});
-            }
-        });
+        ASSERT_TRUE(
+            m_meter->setFrameObserver([meter = m_meter.get(), trigger](const std::string& frame) {
+                if (frame.rfind(trigger, 0) == 0) {
+                    meter->setFaults(sim::Faults{.garbage = true});
+                }
+            }));
         start();
     }
 

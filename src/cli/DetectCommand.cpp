@@ -1,0 +1,96 @@
+// voltaris-cli detect: finds the meters among the ports present and the ports named, and prints
+// them as a JSON array; the progress of the detection goes to standard error.
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/Commands.h"
+#include "device/MeterDetection.h"
+#include "device/PortEnumerator.h"
+
+namespace voltaris::cli {
+
+namespace {
+
+constexpr const char* kCommandName = "voltaris-cli detect";
+
+QJsonArray metersAsJson(const std::vector<DetectedMeter>& meters) {
+    QJsonArray array;
+    for (const DetectedMeter& meter : meters) {
+        array.append(QJsonObject{
+            {"entry", QString::fromStdString(meter.entry)},
+            {"port", QString::fromStdString(meter.portPath)},
+            {"generation", static_cast<int>(meter.generation)},
+            {"hardwareVersion", meter.hardwareVersion},
+        });
+    }
+    return array;
+}
+
+}  // namespace
+
+int runDetect(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Finds the meters on the Bluetooth serial ports and on the ports named with --port or in "
+        "VOLTARIS_PORTS (colon-separated), and prints them as a JSON array.");
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption portOption("port", "Also probe this serial device (repeatable).",
+                                        "PATH");
+    // Roots of the device and sysfs trees searched for ports; for test benches.
+    QCommandLineOption devRootOption("dev-root", "Device folder to search for ports.", "DIR",
+                                     "/dev");
+    QCommandLineOption sysRootOption("sys-root", "sysfs folder describing the ports.", "DIR",
+                                     "/sys");
+    devRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    sysRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(portOption);
+    parser.addOption(devRootOption);
+    parser.addOption(sysRootOption);
+    if (!parser.parse(args)) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s: unexpected argument '%s'\n", kCommandName,
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return 2;
+    }
+
+    std::vector<std::string> namedPaths;
+    for (const QString& path : parser.values(portOption)) {
+        namedPaths.push_back(path.toStdString());
+    }
+    const char* environmentList = std::getenv(kPortsEnvironmentVariable);
+    const PortEnumerator enumerator(parser.value(devRootOption).toStdString(),
+                                    parser.value(sysRootOption).toStdString());
+    const std::vector<PortCandidate> ports = MergePorts(
+        NamedPorts(namedPaths, environmentList ? environmentList : ""), enumerator.enumerate());
+
+    DetectionObserver observer;
+    observer.status = [](const std::string& headline, const std::string& detail) {
+        std::fprintf(stderr, "%s %s\n", headline.c_str(), detail.c_str());
+    };
+    observer.message = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
+    // The detected ports stay open until the process ends, as they would in the window.
+    const DetectionResult result = DetectMeters(ports, observer);
+
+    // The array is printed even when empty, so that scripts always read valid JSON.
+    std::fputs(
+        QJsonDocument(metersAsJson(result.meters)).toJson(QJsonDocument::Compact).constData(),
+        stdout);
+    std::fputc('\n', stdout);
+    return result.meters.empty() ? 2 : 0;
+}
+
+}  // namespace voltaris::cli

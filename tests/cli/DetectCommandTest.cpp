@@ -1,0 +1,131 @@
+// voltaris-cli detect run as a process against simulated meters on pseudo-terminals.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <filesystem>
+#include <memory>
+
+#include "device/DeviceTestSupport.h"
+#include "meter-sim/MeterSimulator.h"
+
+namespace voltaris {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliResult {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+    QJsonArray meters() const { return QJsonDocument::fromJson(out).array(); }
+};
+
+std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
+    sim::Config config;
+    config.generation = generation;
+    auto meter = std::make_unique<sim::MeterSimulator>(config);
+    EXPECT_TRUE(meter->start());
+    return meter;
+}
+
+class DetectCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "voltaris-detect-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        fs::create_directories(m_root / "dev");
+        fs::create_directories(m_root / "sys/class/tty");
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    // Runs the command over the fake device tree, VOLTARIS_PORTS set only when given.
+    CliResult detect(QStringList args, const QString& environmentPorts = {}) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("VOLTARIS_PORTS");
+        if (!environmentPorts.isEmpty()) {
+            environment.insert("VOLTARIS_PORTS", environmentPorts);
+        }
+        process.setProcessEnvironment(environment);
+        args.prepend("detect");
+        args << "--dev-root" << QString::fromStdString((m_root / "dev").string()) << "--sys-root"
+             << QString::fromStdString((m_root / "sys").string());
+        process.start(VOLTARIS_CLI_PROGRAM, args);
+        CliResult result;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished(5000);
+            ADD_FAILURE() << "voltaris-cli detect did not finish";
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
+    auto second = startMeter(2);
+    auto first = startMeter(1);
+    const QString secondPath = QString::fromStdString(second->portPath());
+    const QString firstPath = QString::fromStdString(first->portPath());
+    const CliResult run = detect({"--port", secondPath, "--port", firstPath});
+
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray meters = run.meters();
+    ASSERT_EQ(meters.size(), 2) << run.out.toStdString();
+    EXPECT_EQ(meters.at(0).toObject(), (QJsonObject{{"entry", "V2 " + secondPath},
+                                                    {"port", secondPath},
+                                                    {"generation", 2},
+                                                    {"hardwareVersion", 0x12}}));
+    EXPECT_EQ(meters.at(1).toObject(), (QJsonObject{{"entry", "V1 " + firstPath},
+                                                    {"port", firstPath},
+                                                    {"generation", 1},
+                                                    {"hardwareVersion", 0x02}}));
+    EXPECT_TRUE(run.err.contains("Searching " + secondPath)) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("2 Voltaris detected")) << run.err.toStdString();
+}
+
+TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
+    auto named = startMeter(2);
+    auto linked = startMeter(1);
+    fs::create_symlink(linked->portPath(), m_root / "dev/rfcomm0");
+    const QString namedPath = QString::fromStdString(named->portPath());
+    const CliResult run = detect({}, "::" + namedPath + ":");
+
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray meters = run.meters();
+    ASSERT_EQ(meters.size(), 2) << run.out.toStdString();
+    EXPECT_EQ(meters.at(0).toObject().value("entry").toString(), "V2 " + namedPath);
+    EXPECT_EQ(meters.at(1).toObject().value("entry").toString(), "V1 rfcomm0");
+    EXPECT_EQ(meters.at(1).toObject().value("port").toString(),
+              QString::fromStdString((m_root / "dev/rfcomm0").string()));
+}
+
+TEST_F(DetectCommandTest, NoMeterPrintsAnEmptyListAndTheMessageAndExits2) {
+    const CliResult run = detect({"--port", "/nonexistent/voltaris-port"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out.trimmed(), "[]");
+    EXPECT_TRUE(run.err.contains("No Voltaris found - Demonstration mode"))
+        << run.err.toStdString();
+}
+
+TEST_F(DetectCommandTest, UnknownOptionOrArgumentIsAUsageError) {
+    for (const QStringList& args : {QStringList{"--speed", "9600"}, QStringList{"/dev/rfcomm0"}}) {
+        const CliResult run = detect(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_FALSE(run.err.isEmpty());
+    }
+}
+
+}  // namespace
+}  // namespace voltaris
