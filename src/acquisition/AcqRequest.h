@@ -1,0 +1,62 @@
+// The request block the user interface writes and the acquisition worker copies at the top of
+// every loop iteration: what to do, on which port, with which settings and calibration.
+#pragma once
+
+#include <cstdint>
+
+#include "device/CalibrationParams.h"
+#include "device/MeterProtocol.h"
+
+namespace voltaris {
+
+class SerialPort;
+
+// What the worker is asked to do.
+enum class AcqStatus : std::int32_t {
+    Idle = 0,                     // nothing to do
+    RunRequested = 1,             // arm the meter for continuous captures
+    Running = 2,                  // continuous capture armed, waiting for data
+    SingleRequested = 3,          // arm the meter for one capture
+    SingleRunning = 4,            // single capture armed, waiting for data
+    StoreCalibration = 5,         // write the user calibration to the meter
+    StoreFactoryCalibration = 6,  // write the factory calibration to the meter
+};
+
+inline constexpr int kMinPeriodCount = 1;
+inline constexpr int kMaxPeriodCount = kMaxPeriods;  // 85
+inline constexpr int kDefaultPeriodCount = 10;
+
+// Trigger thresholds in volts, amperes and watts, in the order they are sent with T.
+struct TriggerThresholds {
+    float urmsLow = 0;
+    float irmsLow = 0;
+    float prmsLow = 0;
+    float urmsHigh = 0;
+    float irmsHigh = 0;
+    float prmsHigh = 0;
+    float upeakMax = 0;
+    float ipeakMax = 0;
+
+    friend bool operator==(const TriggerThresholds&, const TriggerThresholds&) = default;
+};
+
+struct AcqRequest {
+    bool exitRequested = false;
+    AcqStatus state = AcqStatus::RunRequested;
+    // Port of the selected meter, owned by the list of detected meters; null for none.
+    SerialPort* portHandle = nullptr;
+    bool demoMode = false;
+    std::uint8_t periodCount = kDefaultPeriodCount;  // 1..85 mains periods per capture
+    std::uint8_t preTrigger = 0;                     // 0 .. periodCount - 1, field 1 of T
+    float urmsLow = 0;
+    float irmsLow = 0;
+    float prmsLow = 0;
+    float urmsHigh = 0;
+    float irmsHigh = 0;
+    float prmsHigh = 0;
+    float upeakMax = 0;
+    float ipeakMax = 0;
+    CalibrationParams calibration;
+};
+
+}  // namespace voltaris

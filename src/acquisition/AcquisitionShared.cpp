@@ -1,0 +1,112 @@
+// Locked access to the request block and the capture buffer.
+#include "acquisition/AcquisitionShared.h"
+
+namespace voltaris {
+
+AcqRequest AcquisitionShared::request() const {
+    std::lock_guard lock(m_requestMutex);
+    return m_request;
+}
+
+AcqStatus AcquisitionShared::state() const {
+    std::lock_guard lock(m_requestMutex);
+    return m_request.state;
+}
+
+void AcquisitionShared::setState(AcqStatus state) {
+    std::lock_guard lock(m_requestMutex);
+    m_request.state = state;
+}
+
+bool AcquisitionShared::compareAndSetState(AcqStatus expected, AcqStatus desired) {
+    std::lock_guard lock(m_requestMutex);
+    if (m_request.state != expected) {
+        return false;
+    }
+    m_request.state = desired;
+    return true;
+}
+
+bool AcquisitionShared::rearm() {
+    std::lock_guard lock(m_requestMutex);
+    if (m_request.state == AcqStatus::Running) {
+        m_request.state = AcqStatus::RunRequested;
+        return true;
+    }
+    if (m_request.state == AcqStatus::SingleRunning) {
+        m_request.state = AcqStatus::SingleRequested;
+        return true;
+    }
+    return false;
+}
+
+void AcquisitionShared::setPort(SerialPort* port) {
+    std::lock_guard lock(m_requestMutex);
+    m_request.portHandle = port;
+}
+
+void AcquisitionShared::setDemoMode(bool demoMode) {
+    std::lock_guard lock(m_requestMutex);
+    m_request.demoMode = demoMode;
+}
+
+bool AcquisitionShared::setPeriodCount(int periodCount) {
+    if (periodCount < kMinPeriodCount || periodCount > kMaxPeriodCount) {
+        return false;
+    }
+    std::lock_guard lock(m_requestMutex);
+    m_request.periodCount = static_cast<std::uint8_t>(periodCount);
+    return true;
+}
+
+bool AcquisitionShared::setTrigger(int preTrigger, const TriggerThresholds& thresholds) {
+    if (preTrigger < 0 || preTrigger >= kMaxPeriodCount) {
+        return false;
+    }
+    std::lock_guard lock(m_requestMutex);
+    m_request.preTrigger = static_cast<std::uint8_t>(preTrigger);
+    m_request.urmsLow = thresholds.urmsLow;
+    m_request.irmsLow = thresholds.irmsLow;
+    m_request.prmsLow = thresholds.prmsLow;
+    m_request.urmsHigh = thresholds.urmsHigh;
+    m_request.irmsHigh = thresholds.irmsHigh;
+    m_request.prmsHigh = thresholds.prmsHigh;
+    m_request.upeakMax = thresholds.upeakMax;
+    m_request.ipeakMax = thresholds.ipeakMax;
+    return true;
+}
+
+void AcquisitionShared::setCalibration(const CalibrationParams& calibration) {
+    std::lock_guard lock(m_requestMutex);
+    m_request.calibration = calibration;
+}
+
+CalibrationParams AcquisitionShared::calibration() const {
+    std::lock_guard lock(m_requestMutex);
+    return m_request.calibration;
+}
+
+void AcquisitionShared::requestExit() {
+    {
+        std::lock_guard lock(m_requestMutex);
+        m_request.exitRequested = true;
+    }
+    m_exitSignal.notify_all();
+}
+
+bool AcquisitionShared::exitRequested() const {
+    std::lock_guard lock(m_requestMutex);
+    return m_request.exitRequested;
+}
+
+bool AcquisitionShared::waitForExit(std::chrono::milliseconds duration) const {
+    std::unique_lock lock(m_requestMutex);
+    return m_exitSignal.wait_for(lock, duration, [this] { return m_request.exitRequested; });
+}
+
+void AcquisitionShared::copyCapture(CaptureBuffer& out) const {
+    std::lock_guard lock(m_captureMutex);
+    out = m_capture;
+}
+
+}  // namespace voltaris

@@ -1,0 +1,44 @@
+// A worker with its shared blocks and a recording observer, stopped when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "AcqTestSupport.h"
+#include "acquisition/AcquisitionShared.h"
+#include "acquisition/AcquisitionWorker.h"
+
+namespace voltaris::test {
+
+struct WorkerRig {
+    WorkerRig() : shared(std::make_shared<AcquisitionShared>()) {}
+    ~WorkerRig() {
+        if (worker) {
+            worker->stop();
+        }
+    }
+
+    [[nodiscard]] bool start() {
+        worker = std::make_unique<AcquisitionWorker>(shared, observer);
+        return worker->start();
+    }
+
+    [[nodiscard]] CaptureBuffer capture() const {
+        auto buffer = std::make_unique<CaptureBuffer>();
+        shared->copyCapture(*buffer);
+        return *buffer;
+    }
+
+    // Waits until the worker has seen the Idle state set before the call: a phase 0 posted
+    // after those already recorded.
+    [[nodiscard]] bool waitForIdlePhase() {
+        return observer.waitForPhase(WorkerPhaseStopped, observer.phaseCount(WorkerPhaseStopped));
+    }
+
+    std::shared_ptr<AcquisitionShared> shared;
+    RecordingObserver observer;  // outlives the worker
+    std::unique_ptr<AcquisitionWorker> worker;
+};
+
+}  // namespace voltaris::test
