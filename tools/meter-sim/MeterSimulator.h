@@ -53,7 +53,8 @@ public:
     void clearReceivedFrames();
     // True once at least `count` frames were received since start or the last clear.
     [[nodiscard]] bool waitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
-    // Called on the service thread with each frame received; only settable before start()
+    // Called on the service thread with each frame received, after its reply was decided and
+    // without the lock held, so it may call the setters above. Only settable before start()
     // (false while running).
     bool setFrameObserver(std::function<void(const std::string&)> observer);
 
