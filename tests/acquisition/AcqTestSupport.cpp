@@ -1,116 +1,9 @@
 // Helpers of the acquisition tests.
 #include "AcqTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <QSettings>
 #include <algorithm>
-#include <cstring>
-#include <fstream>
-
-#include "infra/Log.h"
 
 namespace voltaris::test {
-
-namespace {
-
-constexpr const char* kProcessName = "VoltarisAcqTest";
-
-// Settings and application data of this test program live in a private folder, so that the
-// user's own log configuration is neither read nor changed.
-class PrivateSettingsEnvironment : public ::testing::Environment {
-public:
-    PrivateSettingsEnvironment() {
-        std::string templ =
-            (std::filesystem::temp_directory_path() / "voltaris-acq-test-XXXXXX").string();
-        if (::mkdtemp(templ.data()) != nullptr) {
-            m_dir = templ;
-        }
-        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    const std::filesystem::path& dir() const { return m_dir; }
-
-private:
-    std::filesystem::path m_dir;
-};
-
-PrivateSettingsEnvironment* const gEnvironment = [] {
-    auto* env = new PrivateSettingsEnvironment;
-    ::testing::AddGlobalTestEnvironment(env);
-    return env;
-}();
-
-QSettings logSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Korvex", "Tracekit");
-}
-
-std::string rtrim(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n')) {
-        s.pop_back();
-    }
-    return s;
-}
-
-}  // namespace
-
-// ---- LogCapture ----
-
-LogCapture::LogCapture() {
-    static int serial = 0;
-    m_folder = gEnvironment->dir() / ("log" + std::to_string(++serial));
-    std::filesystem::create_directories(m_folder);
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.setValue("EnableLog", 1);
-    for (const char* level : {"LogCritic", "LogError", "LogWarn", "LogState", "LogEvent", "LogInfo",
-                              "LogDebug1", "LogDebug2"}) {
-        settings.setValue(level, 1);
-    }
-    settings.setValue("PathLog", QString::fromStdString(m_folder.string()));
-    settings.sync();
-    LogInit(kProcessName);
-}
-
-LogCapture::~LogCapture() {
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.sync();
-    LogInit(kProcessName);
-}
-
-std::vector<std::string> LogCapture::messages(const std::string& tag,
-                                              const std::string& prefix) const {
-    std::vector<std::string> result;
-    // Each line: date and time, the process name in 16 columns, an 8-column tag, the message.
-    const std::string head =
-        std::string(kProcessName) + std::string(16 - std::strlen(kProcessName), ' ') + " ";
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, ec)) {
-        if (entry.path().extension() != ".log") {
-            continue;
-        }
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string text;
-        while (std::getline(in, text)) {
-            const auto at = text.find(head);
-            if (at == std::string::npos || text.size() < at + head.size() + 8) {
-                continue;
-            }
-            const std::size_t tagAt = at + head.size();
-            const std::string message = rtrim(text.substr(tagAt + 8));
-            if (rtrim(text.substr(tagAt, 8)) == tag && message.rfind(prefix, 0) == 0) {
-                result.push_back(message);
-            }
-        }
-    }
-    return result;
-}
 
 // ---- RecordingObserver ----
 
@@ -162,8 +55,7 @@ void RecordingObserver::showMessage(const std::string& text, const std::string& 
     m_messages.push_back({text, caption});
     record("M");
     m_changed.notify_all();
-    const int dismissals = m_dismissals;
-    m_changed.wait(lock, [&] { return !m_hold || m_stopping || m_dismissals != dismissals; });
+    m_changed.wait(lock, [&] { return !m_hold || m_stopping; });
 }
 
 void RecordingObserver::stopping() {
@@ -220,11 +112,6 @@ std::vector<std::string> RecordingObserver::events() const {
     return m_events;
 }
 
-std::vector<int> RecordingObserver::phases() const {
-    std::lock_guard lock(m_mutex);
-    return m_phases;
-}
-
 std::vector<bool> RecordingObserver::captures() const {
     std::lock_guard lock(m_mutex);
     return m_captures;
@@ -239,14 +126,6 @@ void RecordingObserver::holdMessages(bool hold) {
     {
         std::lock_guard lock(m_mutex);
         m_hold = hold;
-    }
-    m_changed.notify_all();
-}
-
-void RecordingObserver::dismissMessage() {
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_dismissals;
     }
     m_changed.notify_all();
 }
@@ -288,26 +167,6 @@ std::vector<std::string> SimMeter::framesFrom(std::size_t from) const {
     frames.erase(frames.begin(),
                  frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())));
     return frames;
-}
-
-bool SimMeter::waitForFrame(const std::string& frame, bool prefix,
-                            std::chrono::milliseconds bound) const {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    std::size_t seen = 0;
-    for (;;) {
-        const std::vector<std::string> frames = sim.receivedFrames();
-        for (; seen < frames.size(); ++seen) {
-            if (prefix ? frames[seen].rfind(frame, 0) == 0 : frames[seen] == frame) {
-                return true;
-            }
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline ||
-            !sim.waitForFrames(
-                seen + 1, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now))) {
-            return false;
-        }
-    }
 }
 
 // ---- ScriptedMeterPort ----

@@ -1,13 +1,13 @@
-// Helpers of the acquisition tests: a private settings folder, a reader of the diagnostic log,
-// an observer that records the worker's events and lets a test wait for them, a meter simulator
-// with the real serial port opened on it, and a scripted port for replies a meter cannot give.
+// Helpers of the acquisition tests: an observer that records the worker's events and lets a test
+// wait for them, a meter simulator with the real serial port opened on it, and a scripted port
+// for replies a meter cannot give. The private settings folder and the log reader come from the
+// device tests' support.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "acquisition/WorkerObserver.h"
+#include "device/DeviceTestSupport.h"
 #include "device/SerialPort.h"
 #include "meter-sim/MeterSimulator.h"
 
@@ -24,22 +25,6 @@ using namespace std::chrono_literals;
 
 // Bound of every wait for an event that should come.
 inline constexpr std::chrono::milliseconds kEventBound{10000};
-
-// Switches the diagnostic log on at every level into a fresh private folder and reads it back.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    // Messages logged at the level tag `tag` ("ERROR", "EVENT", ...) that start with `prefix`.
-    [[nodiscard]] std::vector<std::string> messages(const std::string& tag,
-                                                    const std::string& prefix = "") const;
-
-private:
-    std::filesystem::path m_folder;
-};
 
 struct ObservedMessage {
     std::string text;
@@ -68,15 +53,13 @@ public:
 
     // Event log, as tokens: "P<n>" phase, "R1"/"R0" capture read, "M" message.
     [[nodiscard]] std::vector<std::string> events() const;
-    [[nodiscard]] std::vector<int> phases() const;
     // How often `phase` was posted, repeats included.
     [[nodiscard]] int phaseCount(int phase) const;
     [[nodiscard]] std::vector<bool> captures() const;
     [[nodiscard]] std::vector<ObservedMessage> messages() const;
 
-    // Messages block until dismissMessage() (or stopping()) while held.
+    // While held, a message blocks until stopping().
     void holdMessages(bool hold);
-    void dismissMessage();
     // Run on the worker thread for each phase, before it is recorded.
     void onPhase(std::function<void(int)> hook);
     // From now on every call counts as a late call.
@@ -97,7 +80,6 @@ private:
     std::vector<ObservedMessage> m_messages;
     std::function<void(int)> m_phaseHook;
     bool m_hold = false;
-    int m_dismissals = 0;
     bool m_stopping = false;
     bool m_stopped = false;
     int m_lateCalls = 0;
@@ -109,10 +91,6 @@ struct SimMeter {
     [[nodiscard]] bool open();
     // Frames received since `from`.
     [[nodiscard]] std::vector<std::string> framesFrom(std::size_t from) const;
-    // Waits until a frame equal to `frame` (or starting with it when `prefix`) is received.
-    [[nodiscard]] bool waitForFrame(const std::string& frame, bool prefix = false,
-                                    std::chrono::milliseconds bound = kEventBound) const;
-
     sim::MeterSimulator sim;
     std::unique_ptr<SerialPort> port;
 };

@@ -29,19 +29,6 @@ TEST(CRandom, FollowsTheUnseededCLibrarySequence) {
     EXPECT_EQ(drawn, expected);
 }
 
-TEST(CRandom, StaysWithinFifteenBits) {
-    CRandom random;
-    int low = CRandom::kMax;
-    int high = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const int r = random.next();
-        low = std::min(low, r);
-        high = std::max(high, r);
-    }
-    EXPECT_EQ(low, 0);
-    EXPECT_EQ(high, CRandom::kMax);
-}
-
 TEST(DemoSignalGenerator, FirstSamplesFollowTheDrawOrder) {
     // Draws 41 (amplitude), 18467 (voltage noise), 6334 (current noise), 26500, 19169, ...
     // sample 0: A = 41 x 1000/32768 + 15000 = 15001.2512;

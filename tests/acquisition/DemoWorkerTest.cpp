@@ -61,17 +61,6 @@ TEST(DemoWorker, CapturesHoldPeriodsPlusTwoGeneratedBlocks) {
     EXPECT_EQ(rig.observer.captures(), (std::vector<bool>{true, true}));
 }
 
-TEST(DemoWorker, PhasesOfACaptureComeInOrder) {
-    WorkerRig rig;
-    rig.shared->setDemoMode(true);
-    rig.shared->setState(AcqStatus::SingleRequested);
-    ASSERT_TRUE(rig.start());
-    ASSERT_TRUE(rig.observer.waitForCaptures(1));
-    ASSERT_TRUE(rig.waitForIdlePhase());
-    EXPECT_EQ(rig.observer.events(), (Strings{"P1", "P2", "P3", "R1", "P0"}));
-    EXPECT_EQ(rig.shared->state(), AcqStatus::Idle);
-}
-
 TEST(DemoWorker, TwoWorkersProduceIdenticalCaptures) {
     std::vector<std::unique_ptr<CaptureBuffer>> runs[2];
     for (auto& run : runs) {

@@ -106,24 +106,6 @@ TEST(WorkerCapture, SingleCaptureSendsTheFramesInOrder) {
     EXPECT_TRUE(log.messages("ERROR").empty());
 }
 
-TEST(WorkerCapture, ContinuousCapturesRearmAfterEachRead) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
-    WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
-    ASSERT_TRUE(rig.shared->setPeriodCount(1));
-    ASSERT_TRUE(rig.start());  // the initial state asks for continuous captures
-
-    ASSERT_TRUE(rig.observer.waitForCaptures(3));
-    rig.shared->setState(AcqStatus::Idle);
-    ASSERT_TRUE(rig.waitForIdlePhase());
-    const Strings frames = meter.sim.receivedFrames();
-    EXPECT_GE(countOf(frames, "<C>"), 3u);
-    EXPECT_EQ(countOf(frames, "<L03>"), countOf(frames, "<C>"));
-    EXPECT_GE(countOf(frames, "<B>"), 3u);
-    EXPECT_EQ(rig.capture().blockCount, 3);
-}
-
 TEST(WorkerStop, StopWhileWaitingForTheTriggerSendsNothingMore) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
