@@ -9,5 +9,6 @@ namespace voltaris::cli {
 int runStatus(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runDetect(const QStringList& args);
+int runCapture(const QStringList& args);
 
 }  // namespace voltaris::cli

@@ -18,6 +18,8 @@ const Command kCommands[] = {
     {"status", voltaris::cli::runStatus, "ask one meter for its status (--port PATH)"},
     {"analyze", voltaris::cli::runAnalyze, "analyse a raw capture file"},
     {"detect", voltaris::cli::runDetect, "find the meters, list them as JSON ([--port PATH]...)"},
+    {"capture", voltaris::cli::runCapture,
+     "run captures and print each analysed one as JSON ([--port PATH | --demo])"},
 };
 
 void printUsage() {

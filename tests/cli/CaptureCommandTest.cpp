@@ -1,0 +1,230 @@
+// voltaris-cli capture run as a process: in demonstration mode, against a simulated meter on a
+// pseudo-terminal, with --raw read back by analyze, on a communication error and on bad options.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "meter-sim/MeterSimulator.h"
+
+namespace voltaris {
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    std::vector<QJsonObject> lines;  // one object per line of standard output
+    QByteArray out;
+    QString err;
+};
+
+class CaptureCommand : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    // Runs voltaris-cli with its settings (and so its log switch) in a private folder and an
+    // empty port tree, so that detection finds only the ports in `environmentPorts`.
+    CliResult run(const QStringList& args, const QString& environmentPorts = {}) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
+        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        environment.remove("VOLTARIS_PORTS");
+        if (!environmentPorts.isEmpty()) {
+            environment.insert("VOLTARIS_PORTS", environmentPorts);
+        }
+        process.setProcessEnvironment(environment);
+        QStringList all = args;
+        if (!args.isEmpty() && args.first() == "capture") {
+            all << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
+        }
+        process.start(VOLTARIS_CLI_PROGRAM, all);
+        CliResult result;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished(5000);
+            ADD_FAILURE() << "voltaris-cli did not finish: " << all.join(' ').toStdString();
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = process.readAllStandardOutput();
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        for (const QByteArray& line : result.out.split('\n')) {
+            if (!line.isEmpty()) {
+                result.lines.push_back(QJsonDocument::fromJson(line).object());
+            }
+        }
+        return result;
+    }
+
+    QString path(const char* name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
+
+std::unique_ptr<sim::MeterSimulator> startMeter(sim::Config config = {}) {
+    auto meter = std::make_unique<sim::MeterSimulator>(config);
+    EXPECT_TRUE(meter->start());
+    return meter;
+}
+
+void setGainV(sim::MeterSimulator& meter, float gainV) {
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &gainV, sizeof bytes);  // little-endian, as stored in the EEPROM
+    for (int k = 0; k < 4; ++k) {
+        meter.setEepromByte(static_cast<std::uint8_t>(14 + k), bytes[k]);
+    }
+}
+
+TEST_F(CaptureCommand, DemoCaptureIsAnalysedAndRepeatableAcrossRuns) {
+    const CliResult first = run({"capture", "--demo"});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    ASSERT_EQ(first.lines.size(), 1u);
+    const QJsonObject o = first.lines.front();
+    EXPECT_EQ(o["blockCount"].toInt(), 12);
+    EXPECT_EQ(o["mainsPeriodTicks"].toInt(), 20000);
+    EXPECT_EQ(o["hardwareVersion"].toInt(), 0);
+    EXPECT_EQ(o["PeriodsAnalysed"].toInt(), 10);
+    EXPECT_DOUBLE_EQ(o["F"].toDouble(), 50.0);
+    // About 15500 raw peak with the default gains: some 245 V and 1.2 A.
+    EXPECT_NEAR(o["Vrms"].toDouble(), 249, 6);
+    EXPECT_NEAR(o["Irms"].toDouble(), 1.19, 0.05);
+    EXPECT_EQ(o["limits"].toObject()["class"].toString(), "none");
+    const QJsonObject calibration = o["calibration"].toObject();
+    EXPECT_EQ(calibration["serialNumber"].toInt(), 9999);
+    EXPECT_EQ(calibration["factoryCalibrationDate"].toInt(), 0);
+    EXPECT_EQ(calibration["lastCalibrationDate"].toInt(), 99999999);
+    EXPECT_FLOAT_EQ(static_cast<float>(calibration["gainV"].toDouble()), 0.0222550128f);
+
+    const CliResult second = run({"capture", "--demo"});
+    ASSERT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.out, first.out);  // the generator is never seeded
+}
+
+TEST_F(CaptureCommand, CountGivesThatManyContinuousCaptures) {
+    const CliResult r = run({"capture", "--demo", "--count", "3", "--periods", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 3u);
+    for (const QJsonObject& o : r.lines) {
+        EXPECT_EQ(o["blockCount"].toInt(), 3);
+        EXPECT_EQ(o["PeriodsAnalysed"].toInt(), 1);
+    }
+    EXPECT_NE(r.lines[0]["Vrms"].toDouble(), r.lines[1]["Vrms"].toDouble());
+}
+
+TEST_F(CaptureCommand, WithoutAnyMeterItRunsInDemonstrationMode) {
+    const CliResult r = run({"capture"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0]["mainsPeriodTicks"].toInt(), 20000);
+    EXPECT_TRUE(r.err.contains("No Voltaris found - Demonstration mode"));
+}
+
+TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
+    auto meter = startMeter();
+    // The meter's own voltage gain: its samples and the trigger thresholds both use it.
+    setGainV(*meter, 0.03f);
+    const CliResult r =
+        run({"capture", "--port", QString::fromStdString(meter->portPath()), "--periods", "4",
+             "--pretrigger", "3", "--urms-high", "300", "--upeak", "2000", "--irms-low", "-5"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 1u);
+    const QJsonObject o = r.lines.front();
+    EXPECT_EQ(o["blockCount"].toInt(), 6);
+    EXPECT_EQ(o["hardwareVersion"].toInt(), 2);
+    EXPECT_EQ(o["mainsPeriodTicks"].toInt(), 20000);
+    EXPECT_NEAR(o["Vrms"].toDouble(), 230, 1.5);
+    EXPECT_NEAR(o["Irms"].toDouble(), 1.0, 0.02);
+    EXPECT_EQ(o["calibration"].toObject()["serialNumber"].toInt(), 1234);
+    EXPECT_FLOAT_EQ(static_cast<float>(o["calibration"].toObject()["gainV"].toDouble()), 0.03f);
+
+    const auto trigger = meter->triggerSetup();
+    ASSERT_TRUE(trigger.has_value());
+    EXPECT_EQ(trigger->preTrigger, 3);
+    EXPECT_EQ(trigger->urmsHigh, 10000);  // 300 V / 0.03
+    EXPECT_EQ(trigger->upeakMax, 33330);  // clamped to 999.9 V / 0.03
+    EXPECT_EQ(trigger->irmsLow, 0);       // clamped to 0 A
+}
+
+TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
+    sim::Config config;
+    config.generation = 2;
+    auto meter = startMeter(config);
+    const CliResult r = run({"capture"}, QString::fromStdString(meter->portPath()));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 1u);
+    EXPECT_EQ(r.lines[0]["hardwareVersion"].toInt(), 0x12);
+    EXPECT_EQ(r.lines[0]["mainsPeriodTicks"].toInt(), 27648);
+    EXPECT_NEAR(r.lines[0]["F"].toDouble(), 50.0, 1e-9);  // second-generation clock
+}
+
+TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
+    auto meter = startMeter();
+    const QString raw = path("capture.raw");
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
+                             "--count", "2", "--periods", "3", "--filter", "1", "--raw", raw});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 2u);
+    const QJsonObject last = r.lines.back();
+    EXPECT_EQ(QFileInfo(raw).size(), 5 * 1024);
+
+    const QJsonObject calibration = last["calibration"].toObject();
+    const CliResult a =
+        run({"analyze", raw, "--gain-v", QString::number(calibration["gainV"].toDouble(), 'g', 17),
+             "--gain-i", QString::number(calibration["gainI"].toDouble(), 'g', 17), "--ticks",
+             QString::number(last["mainsPeriodTicks"].toInt()), "--filter", "1"});
+    ASSERT_EQ(a.exitCode, 0) << a.err.toStdString();
+    const QJsonObject analysed = QJsonDocument::fromJson(a.out).object();
+    for (const char* key : {"Vrms", "Irms", "Prms", "PF", "THDV", "THDI", "F", "Vpeak"}) {
+        EXPECT_EQ(analysed[key].toDouble(), last[key].toDouble()) << key;
+    }
+}
+
+TEST_F(CaptureCommand, CommunicationErrorEndsWithItsMessage) {
+    auto meter = startMeter();
+    sim::Faults faults;
+    faults.refuseS = true;
+    meter->setFaults(faults);
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath())});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.lines.empty());
+    EXPECT_TRUE(r.err.contains("Communication error ! Voltaris resetted.")) << r.err.toStdString();
+}
+
+TEST_F(CaptureCommand, PortWithoutAMeterIsADeviceError) {
+    const CliResult r = run({"capture", "--port", path("no-such-port")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.lines.empty());
+}
+
+TEST_F(CaptureCommand, BadOptionsAreUsageErrors) {
+    const QStringList cases[] = {
+        {"--periods", "0"},
+        {"--periods", "86"},
+        {"--periods", "ten"},
+        {"--pretrigger", "10"},  // periods 10: 0..9
+        {"--periods", "3", "--pretrigger", "3"},
+        {"--pretrigger", "-1"},
+        {"--urms-low", "abc"},
+        {"--ipeak", "nan"},
+        {"--filter", "3"},
+        {"--count", "0"},
+        {"--port", "/dev/null", "--demo"},
+        {"--unknown"},
+        {"extra"},
+    };
+    for (const QStringList& options : cases) {
+        const CliResult r = run(QStringList{"capture", "--demo"} + options);
+        EXPECT_EQ(r.exitCode, 2) << options.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << options.join(' ').toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace voltaris
