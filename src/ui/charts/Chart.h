@@ -31,7 +31,8 @@ public:
                       Color edge = kTransparent);
 
     // The chart as an ARGB image of exactly width() x height() pixels; a null image when the
-    // size is not 1..kMaxSide on both sides. Needs a QApplication (fonts, QCustomPlot).
+    // size is not 1..kMaxSide on both sides. Call on the thread of the QApplication, which must
+    // exist (fonts, and QCustomPlot is a widget); the offscreen platform will do.
     [[nodiscard]] virtual QImage render() const = 0;
     // Renders and writes a PNG file; false when rendering or writing failed.
     [[nodiscard]] bool renderToPng(const std::string& path) const;

@@ -136,8 +136,8 @@ public:
     LinearMeter(int width, int height, Fill background = kBackgroundColor,
                 Color edge = kTransparent, int raisedEffect = 0);
 
-    // Meter bar rectangle; an axis position of kTop or kBottom (8 or 2) makes a horizontal meter
-    // with the scale on that side, kLeft or kRight (4 or 6) a vertical one.
+    // Meter bar rectangle; an axis position of kTopCenter or kBottomCenter (8 or 2) makes a
+    // horizontal meter with the scale on that side, kLeft or kRight (4 or 6) a vertical one.
     void setMeter(int x, int y, int width, int height, int axisPosition = kLeft,
                   bool reversed = false);
     // A coloured stretch of the bar with an optional centred text.

@@ -83,6 +83,13 @@ void placeX(const Layer& layer, LayerPoints& out) {
     }
     for (std::size_t k = 0; k < sets; ++k) {
         SeriesPoints& s = out.series[k];
+        if (layer.hasXData() && layer.xData().size() < s.y.size()) {
+            // Items without an x value have no place on the chart.
+            const std::size_t n = layer.xData().size();
+            s.y.resize(n);
+            s.raw.resize(n);
+            s.base.resize(std::min(s.base.size(), n));
+        }
         const double offset = side ? firstOffset + static_cast<double>(k) * offsetStep : 0;
         s.x.resize(s.y.size());
         for (std::size_t i = 0; i < s.y.size(); ++i) {

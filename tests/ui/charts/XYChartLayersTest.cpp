@@ -140,6 +140,20 @@ TEST(XYChartLayers, XYCurveJoinsPointsInTheirOwnOrder) {
     EXPECT_GT(blue(150, 99), 0);
     EXPECT_GT(blue(100, 149), 0);
     EXPECT_EQ(blue(150, 149), 0);  // nothing crosses the middle
+
+    // A y value without an x value is left out rather than drawn at a made-up place.
+    XYChart extra = plainChart(300, 300, 50, 50, 200, 200);
+    extra.xAxis().setLinearScale(-2, 2);
+    extra.yAxis().setLinearScale(-2, 2);
+    const std::array<double, 6> yLonger{-1, -1, 1, 1, -1, 0};
+    extra.addLineLayer(yLonger, 0x0000FF).setXData(x);
+    EXPECT_EQ(extra.render(), [&] {
+        XYChart same = plainChart(300, 300, 50, 50, 200, 200);
+        same.xAxis().setLinearScale(-2, 2);
+        same.yAxis().setLinearScale(-2, 2);
+        same.addLineLayer(y, 0x0000FF).setXData(x);
+        return same.render();
+    }());
 }
 
 TEST(XYChartLayers, SwappedAxesDrawHorizontalBarsFromTheTop) {

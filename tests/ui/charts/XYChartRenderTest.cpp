@@ -114,6 +114,14 @@ TEST(XYChartRender, FixedScaleClipsAndAutomaticScaleFitsTheData) {
     EXPECT_GT(countNear(clipped, QRect(300, 30, 300, 2), kGreen, 40), 0);
     EXPECT_EQ(countNear(clipped, QRect(300, 22, 300, 7), kGreen, 40), 0);  // nothing above
 
+    // Automatic-scale margins given after a fixed scale leave the fixed scale in place.
+    XYChart fixedThenMargins = waveformFrame(false);
+    fixedThenMargins.yAxis().setLinearScale(0, 0.5);
+    fixedThenMargins.yAxis().setAutoScale(0.15, 0.1, 0.8);
+    fixedThenMargins.addLineLayer(sine, kGreen);
+    EXPECT_DOUBLE_EQ(fixedThenMargins.scales().y.lower, 0);
+    EXPECT_DOUBLE_EQ(fixedThenMargins.scales().y.upper, 0.5);
+
     XYChart automatic = waveformFrame();
     automatic.yAxis().setAutoScale(0.1, 0.1, 0.8);
     automatic.addLineLayer(sine, kGreen).setLineWidth(2);
