@@ -1,0 +1,189 @@
+// The main window: start-up (controls, meter detection, shared blocks, worker), the control
+// panel's handlers, the display update on each capture, and shutdown. The handlers are spread
+// over CMeterDlg.cpp (start-up and shutdown), CMeterDlgPanel.cpp (control panel) and
+// CMeterDlgDisplay.cpp (display update).
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acquisition/AcquisitionShared.h"
+#include "analysis/MeasurementSet.h"
+#include "analysis/Statistics.h"
+#include "device/MeterDetection.h"
+#include "ui/HarmonicsCoupling.h"
+#include "ui/MainControls.h"
+#include "ui/TriggerConditions.h"
+
+class QCloseEvent;
+class QKeyEvent;
+class QMenuBar;
+
+namespace voltaris {
+
+class AcquisitionWorker;
+class MessageService;
+class StartupSplash;
+class WindowObserver;
+class WorkerEventQueue;
+
+// What start-up needs from the command line and the environment.
+struct StartupOptions {
+    std::vector<std::string> portPaths;  // --port, probed first, whatever their description
+    std::string portsEnvironment;        // value of VOLTARIS_PORTS (colon-separated paths)
+    bool enumeratePorts = true;          // also probe the computer's Bluetooth ports
+    std::string devRoot = "/dev";        // where the enumerated ports are looked for
+    std::string sysRoot = "/sys";
+    bool pauseAfterDetection = true;            // 1 s with the meter count in the start-up box
+    bool mfg = false;                           // "/MFG": factory-calibration controls
+    std::chrono::milliseconds stopBound{8000};  // wait for the worker at shutdown
+};
+
+// One headline and detail pair shown in the start-up box.
+struct StartupStatus {
+    QString headline;
+    QString detail;
+};
+
+class CMeterDlg final : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Voltaris V2.02";
+
+    // Creates the controls; nothing else happens before OnInitDialog().
+    CMeterDlg(MessageService& messages, StartupOptions options, QWidget* parent = nullptr);
+    ~CMeterDlg() override;
+
+    // Start-up, in order: log, controls and lists, trigger conditions zeroed, statistics and
+    // energy reset, meter detection (demonstration mode when none answers), port selection and
+    // clock of a second-generation meter, worker start, state meter at STOP. False when it
+    // already ran or the worker could not be started.
+    bool OnInitDialog();
+
+    // Stops the worker (bounded wait) and leaves the meters' ports to it if it did not end in
+    // time. True when the worker ended. Runs once; closing the window calls it.
+    bool Shutdown();
+
+    // --- Control panel ---
+    void OnRun();
+    void OnStop();
+    void OnSingle();
+    void OnPeriodsReleased();
+    void OnPeriodsEditChange();
+    void OnPreTriggerReleased();
+    void OnPreTriggerEditChange();
+    void OnTriggerOk();
+    void OnTriggerZero();
+    void OnSelChangeTabctrl();
+    void OnScaleChange();
+    void OnLimitClassChange();
+    void OnDisplayModeChange();
+    void OnResetStats();
+    void OnEditChangePort();
+
+    // --- Display update ---
+    // A capture was read (`transferred` false: the transfer failed, the buffer is stale).
+    void OnDataChange(bool transferred = true);
+    // The worker's phase: the state meter is redrawn when the value changed.
+    void OnWorkerPhase(int phase);
+    void UpdateDisplay();
+    void DrawState(int state);
+    void DrawChartWaveforms(const char* prefix);
+    void OnAbout();
+
+    // --- For the screenshot mode and tests ---
+    [[nodiscard]] MainControls& controls() { return m_controls; }
+    [[nodiscard]] AcquisitionShared& shared() { return *m_shared; }
+    [[nodiscard]] const MeasurementSet& measurements() const { return *m_measurements; }
+    [[nodiscard]] const StatisticsGrid& statistics() const { return m_stats; }
+    [[nodiscard]] const std::vector<DetectedMeter>& meters() const { return m_meters; }
+    [[nodiscard]] const std::vector<StartupStatus>& startupHistory() const {
+        return m_startupHistory;
+    }
+    [[nodiscard]] DeviceGeneration deviceGeneration() const { return m_generation; }
+    [[nodiscard]] bool demoMode() const { return m_demoMode; }
+    [[nodiscard]] bool workerRunning() const;
+    [[nodiscard]] int capturesDrawn() const { return m_capturesDrawn; }
+    [[nodiscard]] int drawnPhase() const { return m_drawnPhase; }
+    [[nodiscard]] const TriggerTexts& triggerTexts() const { return m_triggerTexts; }
+    [[nodiscard]] const std::string& applicationFolder() const { return m_applicationFolder; }
+
+signals:
+    // After each capture was analysed and the visible page redrawn.
+    void captureDrawn();
+    // After the state meter was redrawn for a new phase.
+    void phaseDrawn(int phase);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Current selections of the controls, as the handlers read them.
+    struct ControlValues {
+        int uScale = 0;
+        int iScale = 0;
+        int pScale = 0;
+        int filter = 2;
+        HarmonicsSelection harmonics;
+        int harmonicsCount = 0;
+        QString title;
+    };
+
+    void fillLists();
+    void showStartupStatus(const QString& headline, const QString& detail);
+    void detectMeters();
+    void selectInitialMeter();
+    [[nodiscard]] bool startWorker();
+    void readControls();
+    void pushTriggerTexts();
+    void periodsChanged();
+    void setHarmonicsSelection(const HarmonicsSelection& selection);
+    void hidePageControls();
+    void drawEmptyPage();
+    void enableReportActions(bool enable);
+    [[nodiscard]] QString string(int id);
+
+    MessageService& m_messages;
+    const StartupOptions m_options;
+    QMenuBar* m_menuBar = nullptr;  // owned by the window
+    MainControls m_controls;
+    ControlValues m_values;
+    TriggerTexts m_triggerTexts;
+
+    std::shared_ptr<AcquisitionShared> m_shared;
+    std::unique_ptr<MeasurementSet> m_measurements;  // about 1 MB
+    StatisticsGrid m_stats;
+
+    // The ports of the detected meters belong to this list for the life of the program.
+    std::vector<DetectedMeter> m_meters;
+    bool m_demoMode = false;
+    DeviceGeneration m_generation = kGenerationV1;
+
+    std::unique_ptr<StartupSplash> m_splash;
+    std::vector<StartupStatus> m_startupHistory;
+    std::string m_applicationFolder;
+    std::string m_harmonicLimitName = "n/a";  // for the report
+    std::string m_harmonicVerdict = "n/a";
+
+    // Declared in the order they must be destroyed last to first: the worker before the
+    // observer, the observer before the queue it posts to.
+    std::unique_ptr<WorkerEventQueue> m_events;
+    std::unique_ptr<WindowObserver> m_observer;
+    std::unique_ptr<AcquisitionWorker> m_worker;
+
+    int m_pageDrawnLast = -1;
+    int m_drawnPhase = -1;
+    int m_capturesDrawn = 0;
+    bool m_initialised = false;
+    bool m_shutDown = false;
+    bool m_workerEnded = true;
+};
+
+}  // namespace voltaris

@@ -1,0 +1,69 @@
+// The controls of the main window, created at their places in the window's client area: the
+// control panel on the left, the tab control with its chart panes, and the page-specific
+// controls on the tab area. Each member notes its control id.
+#pragma once
+
+#include <array>
+#include <memory>
+
+#include <QSize>
+
+#include "ui/PaneGrid.h"
+#include "ui/TriggerConditions.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QWidget;
+
+namespace voltaris {
+
+class CChartPane;
+
+// Pixel size of the client area: 663 x 419 dialog units.
+[[nodiscard]] QSize ClientAreaSize();
+
+struct MainControls {
+    QTabWidget* tabs = nullptr;           // 1013, eight pages
+    QComboBox* comPort = nullptr;         // 1042
+    QPushButton* run = nullptr;           // 1016
+    QPushButton* stop = nullptr;          // 1017
+    QPushButton* single = nullptr;        // 1018
+    CChartPane* statePane = nullptr;      // 1073
+    QSlider* periodsSlider = nullptr;     // 1024
+    QLineEdit* periodsEdit = nullptr;     // 1025
+    QComboBox* uScale = nullptr;          // 1037
+    QComboBox* iScale = nullptr;          // 1021
+    QComboBox* pScale = nullptr;          // 1022
+    QComboBox* filter = nullptr;          // 1029
+    QSlider* preTriggerSlider = nullptr;  // 1019
+    QLineEdit* preTriggerEdit = nullptr;  // 1038
+    // 1020, 1023, 1026, 1061, 1062, 1063, 1027, 1028, indexed by TriggerField.
+    std::array<QLineEdit*, kTriggerFieldCount> trigger{};
+    QPushButton* ok = nullptr;         // 1065
+    QPushButton* zero = nullptr;       // 1064
+    QLineEdit* title = nullptr;        // 1071
+    QPushButton* exportCsv = nullptr;  // 1069
+    QPushButton* report = nullptr;     // 1070
+    QPushButton* download = nullptr;   // 1075
+    QLabel* logo = nullptr;            // bitmap 135
+
+    // Page-specific controls, hidden whenever the page changes.
+    QPushButton* resetStats = nullptr;     // 1060, statistics page
+    QComboBox* harmonicsMode = nullptr;    // 1066, harmonics page
+    QComboBox* harmonicsCount = nullptr;   // 1067
+    QComboBox* harmonicsLimits = nullptr;  // 1068
+    QLabel* harmonicsResult = nullptr;     // 1072
+    QLabel* initialising = nullptr;        // 1089 "Initialisation on going"
+
+    std::unique_ptr<PaneGrid> panes;  // 1044..1059
+};
+
+// Creates every control on `client` with its caption; lists are left empty and sliders unset
+// (start-up fills them). "Export CSV", "Report" and "Download files" start disabled.
+[[nodiscard]] MainControls BuildMainControls(QWidget& client);
+
+}  // namespace voltaris
