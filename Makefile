@@ -36,7 +36,8 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 tsan: deps
-	$(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DVOLTARIS_SANITIZE=thread"
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp $(TSAN_OPTIONS)" \
+	    $(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DVOLTARIS_SANITIZE=thread"
 
 asan: deps
 	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
