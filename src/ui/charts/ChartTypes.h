@@ -46,7 +46,7 @@ enum PointerShape : int {
 
 // A background fill: a plain colour, or a brushed-metal shading of it along `angle` degrees.
 struct Fill {
-    Fill(Color c = kBackgroundColor) : color(c) {}  // NOLINT: colours convert implicitly
+    Fill(Color c = kBackgroundColor) : color(c) {}  // implicit: any colour is a fill
     Color color;
     bool metal = false;
     int angle = 0;

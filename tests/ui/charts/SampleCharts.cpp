@@ -14,9 +14,10 @@ constexpr int kSamplesPerPeriod = 256;
 
 // Common frame of the 700 x 280 waveform charts.
 XYChart waveFrame() {
+    // Written with the plain numbers of the page descriptions: -1 for the default colour.
     XYChart chart(700, 280, 0xEEEEFF, 0x000000, 1);
-    chart.setPlotArea(40, 30, 620, 220, 0xFFFFFF, kDefault, kDefault, 0xCCCCCC, 0xCCCCCC);
-    chart.addLegend(50, 2, false, "arialbd.ttf", 9).setBackground(kTransparent, kDefault, 0);
+    chart.setPlotArea(40, 30, 620, 220, 0xFFFFFF, -1, -1, 0xCCCCCC, 0xCCCCCC);
+    chart.addLegend(50, 2, false, "arialbd.ttf", 9).setBackground(0xFF000000, -1, 0);
     return chart;
 }
 
@@ -39,8 +40,8 @@ Waveforms makeWaveforms(int periods) {
 
 XYChart voltageCurrentChart(const Waveforms& w, bool fixedScales) {
     XYChart chart = waveFrame();
-    chart.yAxis().setColors(0x008000, 0x008000, 0x008000, kDefault);
-    chart.yAxis2().setColors(0xC00000, 0xC00000, 0xC00000, kDefault);
+    chart.yAxis().setColors(0x008000, 0x008000, 0x008000, -1);
+    chart.yAxis2().setColors(0xC00000, 0xC00000, 0xC00000, -1);
     LineLayer& layer = chart.addLineLayer();
     layer.setLineWidth(2);
     if (fixedScales) {
@@ -173,7 +174,7 @@ AngularMeter vrmsMeter(double value) {
     constexpr double kMax = 400;
     AngularMeter meter(145, 145, metalColor(0xDDDDDD, 90), 0x000000, -2);
     meter.setMeter(15, 130, 120, 90, 0);
-    meter.addText(5, 112, "Vrms (V)", "arialbd.ttf", 12, kTextColor, kLeft, 0);
+    meter.addText(5, 112, "Vrms (V)", "arialbd.ttf", 12, 0xFFFF0002, kLeft, 0);
     meter.addText(135, 7, formatValue(value, "1"), "arial.ttf", 11, 0xFFFFFF, kTopRight, 0)
         .setBackground(0x000000, 0x000000, -1);
     meter.setScale(kMin, kMax, 100, 25, 0);
