@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Starts the meter simulator and shows, through the real serial link, that a meter answers.
-# With a port given (make run PORT=/dev/rfcomm0) that port is asked instead.
+# `make run`: starts the desktop program; with a port given (make run PORT=/dev/pts/7) that port
+# is probed for a meter, otherwise the computer's Bluetooth ports are, and the demonstration
+# runs when no meter answers. Without a display it says so and runs the headless demonstration
+# capture instead.
+# Usage: tools/run.sh BUILD_DIR [PORT]
 set -euo pipefail
 build=${1:-build}
 port=${2:-}
-if [ -n "$port" ]; then
-    exec "$build/src/cli/voltaris-cli" status --port "$port"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open."
+    echo "Running the headless demonstration capture instead: voltaris-cli capture --demo"
+    exec "$build/src/cli/voltaris-cli" capture --demo
 fi
-log=$(mktemp)
-"$build/tools/meter-sim/voltaris-meter-sim" --generation 2 >"$log" 2>&1 &
-sim=$!
-trap 'kill $sim 2>/dev/null || true; rm -f "$log"' EXIT
-for _ in $(seq 100); do
-    path=$(head -n1 "$log" 2>/dev/null || true)
-    [ -n "$path" ] && break
-    sleep 0.05
-done
-echo "Meter simulator on $path"
-"$build/src/cli/voltaris-cli" status --port "$path"
+
+program="$build/src/ui/voltaris"
+if [ ! -x "$program" ]; then
+    echo "$program was not built (Qt 6 and QCustomPlot are needed for the window)." >&2
+    exit 1
+fi
+if [ -n "$port" ]; then
+    exec "$program" --port "$port"
+fi
+exec "$program"

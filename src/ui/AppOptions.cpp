@@ -30,7 +30,11 @@ AppOptionsResult ParseAppOptions(const QStringList& arguments) {
         "screenshot", "save a PNG of the window after the first capture, then exit", "FILE");
     const QCommandLineOption page("page", "tab shown in the screenshot, 0 to 7", "N");
     const QCommandLineOption mfg("mfg", "show the factory-calibration controls");
-    parser.addOptions({port, screenshot, page, mfg});
+    QCommandLineOption devRoot("dev-root", "device folder to search for ports", "DIR", "/dev");
+    QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
+    devRoot.setFlags(QCommandLineOption::HiddenFromHelp);
+    sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({port, screenshot, page, mfg, devRoot, sysRoot});
     if (!parser.parse(rest)) {
         result.error = parser.errorText().toStdString();
         return result;
@@ -67,6 +71,8 @@ AppOptionsResult ParseAppOptions(const QStringList& arguments) {
         }
     }
     options.mfg = options.mfg || parser.isSet(mfg);
+    options.devRoot = parser.value(devRoot).toStdString();
+    options.sysRoot = parser.value(sysRoot).toStdString();
     result.options = std::move(options);
     return result;
 }

@@ -14,6 +14,9 @@ struct AppOptions {
     std::optional<std::string> screenshot;
     int page = 0;  // tab shown in the screenshot, 0..7
     bool mfg = false;
+    // Where the computer's ports are looked for (hidden options, for tests of the program).
+    std::string devRoot = "/dev";
+    std::string sysRoot = "/sys";
 };
 
 struct AppOptionsResult {

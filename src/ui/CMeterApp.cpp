@@ -23,6 +23,8 @@ int CMeterApp::run() {
         startup.portsEnvironment = list;
     }
     startup.mfg = m_options.mfg;
+    startup.devRoot = m_options.devRoot;
+    startup.sysRoot = m_options.sysRoot;
 
     // A screenshot is taken without anyone to answer the boxes.
     std::unique_ptr<MessageService> messages;

@@ -305,6 +305,8 @@ bool CMeterDlg::Shutdown() {
     }
     // Sets exitRequested, releases a message box the worker waits on, and waits for the thread.
     m_workerEnded = m_worker->stop(m_options.stopBound);
+    // What the worker reported before it ended is of no use to a closing window.
+    m_events->discard();
     if (!m_workerEnded) {
         // The thread still runs an exchange: the ports it may use, and the observer and queue it
         // may still be leaving, stay allocated for the rest of the process.

@@ -99,6 +99,7 @@ public:
     // --- For the screenshot mode and tests ---
     [[nodiscard]] MainControls& controls() { return m_controls; }
     [[nodiscard]] AcquisitionShared& shared() { return *m_shared; }
+    [[nodiscard]] std::weak_ptr<const AcquisitionShared> sharedBlocks() const { return m_shared; }
     [[nodiscard]] const MeasurementSet& measurements() const { return *m_measurements; }
     [[nodiscard]] const StatisticsGrid& statistics() const { return m_stats; }
     [[nodiscard]] const std::vector<DetectedMeter>& meters() const { return m_meters; }

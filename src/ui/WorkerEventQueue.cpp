@@ -62,6 +62,14 @@ void WorkerEventQueue::drain() {
     }
 }
 
+void WorkerEventQueue::discard() {
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        dropped.swap(m_calls);
+    }
+}
+
 std::size_t WorkerEventQueue::pending() const {
     std::lock_guard lock(m_mutex);
     return m_calls.size();

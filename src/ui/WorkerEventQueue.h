@@ -30,6 +30,9 @@ public:
     // after it run inside that loop, still in order.
     void drain();
 
+    // Drops the calls not run yet; safe inside a call being run.
+    void discard();
+
     // Calls waiting to run.
     [[nodiscard]] std::size_t pending() const;
 

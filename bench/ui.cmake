@@ -1,0 +1,4 @@
+# Desktop program: time from start-up to the first drawn capture in demonstration mode.
+if(TARGET voltaris_ui)
+    voltaris_add_benchmark(bench_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp ${VOLTARIS_UI_TSAN_SUPPRESSIONS} LIBS voltaris_ui)
+endif()

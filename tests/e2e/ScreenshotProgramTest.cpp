@@ -1,0 +1,104 @@
+// voltaris --screenshot run as a process: it starts like the desktop program, waits for the
+// first capture, writes a PNG of the whole window and exits; in demonstration mode and against a
+// simulated meter on a pseudo-terminal, with its failures.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "meter-sim/MeterSimulator.h"
+
+namespace voltaris {
+namespace {
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString err;
+};
+
+class ScreenshotProgram : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    // The program with its settings in a private folder, no display, and an empty port tree, so
+    // that only the ports named on its command line are probed.
+    ProgramRun run(QStringList args) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
+        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.remove("VOLTARIS_PORTS");
+        process.setProcessEnvironment(environment);
+        args << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
+        process.start(VOLTARIS_PROGRAM, args);
+        ProgramRun result;
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished(5000);
+            ADD_FAILURE() << "voltaris did not finish: " << args.join(' ').toStdString();
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    QString path(const char* name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {
+    const ProgramRun r = run({"--screenshot", path("demo.png")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // The demonstration box was answered at once and its text printed.
+    EXPECT_EQ(r.err.count("No Voltaris found - Demonstration mode"), 1);
+    EXPECT_TRUE(r.err.contains("First capture drawn")) << r.err.toStdString();
+    const QImage image(path("demo.png"));
+    ASSERT_FALSE(image.isNull());
+    // The client area of 995 x 681 pixels under the menu bar.
+    EXPECT_EQ(image.width(), 995);
+    EXPECT_GT(image.height(), 681);
+    EXPECT_LT(image.height(), 681 + 60);
+    // The voltage trace (0x008000) is drawn in the first pane.
+    int green = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            green += (image.pixel(x, y) & 0xFFFFFF) == 0x008000 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(green, 200);
+}
+
+TEST_F(ScreenshotProgram, SimulatedMeterOnANamedPort) {
+    sim::MeterSimulator meter;
+    ASSERT_TRUE(meter.start());
+    const ProgramRun r = run({"--port", QString::fromStdString(meter.portPath()), "--screenshot",
+                              path("meter.png"), "--page", "4"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Demonstration mode")) << r.err.toStdString();
+    EXPECT_FALSE(QImage(path("meter.png")).isNull());
+    // The capture came from the meter: it was armed and read.
+    bool read = false;
+    for (const std::string& frame : meter.receivedFrames()) {
+        read = read || frame.rfind("<B", 0) == 0;
+    }
+    EXPECT_TRUE(read);
+}
+
+TEST_F(ScreenshotProgram, FailuresEndWithANonZeroStatus) {
+    const ProgramRun unwritable = run({"--screenshot", path("missing/folder/shot.png")});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.contains("cannot write")) << unwritable.err.toStdString();
+
+    const ProgramRun usage = run({"--screenshot", path("s.png"), "--page", "9"});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains("usage: voltaris")) << usage.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("s.png")));
+}
+
+}  // namespace
+}  // namespace voltaris

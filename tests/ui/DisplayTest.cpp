@@ -1,0 +1,187 @@
+// The display update: the state meter for each worker phase, page switching, and the About box
+// reached from the window's menu.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "UiTestSupport.h"
+#include "ui/AboutBox.h"
+#include "ui/StateMeter.h"
+#include "ui/charts/CChartPane.h"
+
+namespace voltaris::test {
+
+namespace {
+
+// Columns of the meter where the images of two phases differ: where either pointer stands.
+std::vector<int> differingColumns(const QImage& a, const QImage& b) {
+    std::vector<int> columns;
+    for (int x = 0; x < a.width(); ++x) {
+        for (int y = 0; y < a.height(); ++y) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                columns.push_back(x);
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+QImage stateImage(CMeterDlg& w, int phase) {
+    w.OnWorkerPhase(phase);
+    return w.controls().statePane->image().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+}  // namespace
+
+TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
+    WindowLog log;
+    AutoAnswerMessageService messages(false);
+    WindowUnderTest w(messages, TestOptions());
+    ASSERT_TRUE(w.initialised);
+    QTest::mouseClick(w->controls().stop, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+
+    QImage images[4];
+    for (int phase = 0; phase < 4; ++phase) {
+        images[phase] = stateImage(*w, phase);
+        ASSERT_EQ(images[phase].size(), QSize(140, 22));
+        EXPECT_EQ(w->drawnPhase(), phase);
+    }
+    // The bar runs from x 2 to 138, one 34-pixel zone per phase. The pointer of phase s is in
+    // the columns where its image differs from the images of two other phases.
+    for (int phase = 0; phase < 4; ++phase) {
+        const std::vector<int> a = differingColumns(images[phase], images[(phase + 1) % 4]);
+        const std::vector<int> b = differingColumns(images[phase], images[(phase + 2) % 4]);
+        std::vector<int> pointer;
+        std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(pointer));
+        ASSERT_FALSE(pointer.empty()) << "phase " << phase;
+        const double centre = (pointer.front() + pointer.back()) / 2.0;
+        const double zoneCentre = 2 + 34 * (phase + 0.5);
+        EXPECT_NEAR(centre, zoneCentre, 3) << "phase " << phase;
+        EXPECT_GE(pointer.front(), 2 + 34 * phase) << "phase " << phase;
+        EXPECT_LT(pointer.back(), 2 + 34 * (phase + 1)) << "phase " << phase;
+    }
+    // Zone colours: red ACQ and grey STOP under the bar's middle row, away from the pointers.
+    const QImage& idle = images[0];
+    EXPECT_EQ(QColor(idle.pixel(2 + 34 * 2 + 3, 10)).rgb() & 0xFFFFFF, 0xff4040u);
+    EXPECT_EQ(QColor(images[2].pixel(2 + 3, 10)).rgb() & 0xFFFFFF, 0xe0e0e0u);
+
+    // The same phase again is not drawn again: the worker repeats phase 0 while idle.
+    const qint64 key = w->controls().statePane->image().cacheKey();
+    const int drawn = log.count("DEBUG1", "DrawState");
+    w->OnWorkerPhase(3);
+    w->OnWorkerPhase(3);
+    EXPECT_EQ(w->controls().statePane->image().cacheKey(), key);
+    EXPECT_EQ(log.count("DEBUG1", "DrawState"), drawn);
+}
+
+TEST(StateMeter, MeterBuiltForAPhaseHoldsOnePointerAtItsMiddle) {
+    for (int phase = 0; phase < 4; ++phase) {
+        const charts::LinearMeter meter = MakeStateMeter(phase);
+        ASSERT_EQ(meter.pointers().size(), 1u);
+        EXPECT_DOUBLE_EQ(meter.pointers().front().value(), phase + 0.5);
+        EXPECT_EQ(meter.pointers().front().fill(), 0x800000ffu);
+        EXPECT_EQ(meter.scaleLower(), 0);
+        EXPECT_EQ(meter.scaleUpper(), 4);
+    }
+}
+
+TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
+    WindowLog log;
+    AutoAnswerMessageService messages(false);
+    WindowUnderTest w(messages, TestOptions());
+    ASSERT_TRUE(w.initialised);
+    MainControls& c = w->controls();
+    ASSERT_TRUE(WaitForCaptures(*w, 1));
+    QTest::mouseClick(c.stop, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(c.panes->pane(1044).hasImage());
+    ASSERT_TRUE(c.panes->pane(1045).hasImage());
+    EXPECT_EQ(c.panes->pane(1044).image().size(), QSize(700, 280));
+    EXPECT_FALSE(c.panes->pane(1046).hasImage());
+
+    // As the harmonics page's builder will: its own controls shown.
+    c.tabs->setCurrentIndex(4);
+    for (QWidget* own : std::initializer_list<QWidget*>{c.harmonicsMode, c.harmonicsCount,
+                                                        c.harmonicsLimits, c.harmonicsResult}) {
+        own->show();
+    }
+    c.resetStats->show();
+    c.tabs->setCurrentIndex(2);
+    for (QWidget* own :
+         std::initializer_list<QWidget*>{c.harmonicsMode, c.harmonicsCount, c.harmonicsLimits,
+                                         c.harmonicsResult, c.resetStats}) {
+        EXPECT_FALSE(own->isVisible());
+    }
+    // No chart of the Waveforms page stays on another page.
+    for (int id = PaneGrid::kFirstId; id <= PaneGrid::kLastId; ++id) {
+        EXPECT_FALSE(c.panes->pane(id).hasImage()) << id;
+    }
+    // Back on Waveforms, the page is rebuilt from the last capture.
+    c.tabs->setCurrentIndex(0);
+    EXPECT_TRUE(c.panes->pane(1044).hasImage());
+    EXPECT_EQ(log.count("DEBUG1", "OnSelChangeTabctrl"), 3);
+
+    // A new scale redraws the chart.
+    const qint64 before = c.panes->pane(1044).image().cacheKey();
+    c.uScale->setCurrentIndex(4);
+    EXPECT_NE(c.panes->pane(1044).image().cacheKey(), before);
+    EXPECT_EQ(log.count("DEBUG1", "OnScaleChange"), 1);
+}
+
+TEST(DisplayUpdate, ResetStatsClearsTheStatistics) {
+    WindowLog log;
+    AutoAnswerMessageService messages(false);
+    WindowUnderTest w(messages, TestOptions());
+    ASSERT_TRUE(w.initialised);
+    ASSERT_TRUE(WaitForCaptures(*w, 2));
+    EXPECT_GE(w->statistics().record(kStatVrms).count, 2u);
+    QTest::mouseClick(w->controls().resetStats, Qt::LeftButton);
+    EXPECT_EQ(w->statistics().record(kStatVrms).count, 0u);
+    EXPECT_EQ(log.count("DEBUG1", "StatisticsReset"), 1);
+}
+
+TEST(MainWindow, AboutBoxOpensFromTheMenu) {
+    AutoAnswerMessageService messages(false);
+    WindowUnderTest w(messages, TestOptions());
+    ASSERT_TRUE(w.initialised);
+    QMenuBar* menu = w->findChild<QMenuBar*>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 1);
+    QAction* about = menu->actions().front();
+    EXPECT_EQ(about->text(), "&About");
+
+    QString caption;
+    QString text;
+    bool hasIcon = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box == nullptr) {
+            return;
+        }
+        caption = box->windowTitle();
+        if (const auto* label = box->findChild<QLabel*>("aboutText")) {
+            text = label->text();
+        }
+        if (const auto* icon = box->findChild<QLabel*>("aboutIcon")) {
+            hasIcon = !icon->pixmap().isNull();
+        }
+        static_cast<QDialog*>(box)->accept();
+    });
+    about->trigger();  // modal: returns once the box was closed
+    EXPECT_EQ(caption, "About Voltaris");
+    EXPECT_EQ(text, "Voltaris version 2.02");
+    EXPECT_TRUE(hasIcon);
+    EXPECT_FALSE(w->windowIcon().isNull());
+}
+
+}  // namespace voltaris::test
