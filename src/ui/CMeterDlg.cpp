@@ -239,7 +239,13 @@ void CMeterDlg::detectMeters() {
     observer.status = [this](const std::string& headline, const std::string& detail) {
         showStartupStatus(QString::fromStdString(headline), QString::fromStdString(detail));
     };
-    observer.message = [this](const std::string& text) { m_messages.show(this, text, ""); };
+    observer.message = [this](const std::string& text) {
+        // The start-up box stays on top of other windows: out of the way of the message box.
+        if (m_splash) {
+            m_splash->hide();
+        }
+        m_messages.show(this, text, "");
+    };
     DetectionOptions options;
     options.pauseAfterSuccess = m_options.pauseAfterDetection;
     DetectionResult result =

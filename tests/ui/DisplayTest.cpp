@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -14,7 +15,6 @@
 
 #include "UiTestSupport.h"
 #include "ui/AboutBox.h"
-#include "ui/StateMeter.h"
 #include "ui/charts/CChartPane.h"
 
 namespace voltaris::test {
@@ -82,17 +82,6 @@ TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
     w->OnWorkerPhase(3);
     EXPECT_EQ(w->controls().statePane->image().cacheKey(), key);
     EXPECT_EQ(log.count("DEBUG1", "DrawState"), drawn);
-}
-
-TEST(StateMeter, MeterBuiltForAPhaseHoldsOnePointerAtItsMiddle) {
-    for (int phase = 0; phase < 4; ++phase) {
-        const charts::LinearMeter meter = MakeStateMeter(phase);
-        ASSERT_EQ(meter.pointers().size(), 1u);
-        EXPECT_DOUBLE_EQ(meter.pointers().front().value(), phase + 0.5);
-        EXPECT_EQ(meter.pointers().front().fill(), 0x800000ffu);
-        EXPECT_EQ(meter.scaleLower(), 0);
-        EXPECT_EQ(meter.scaleUpper(), 4);
-    }
 }
 
 TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
@@ -182,6 +171,43 @@ TEST(MainWindow, AboutBoxOpensFromTheMenu) {
     EXPECT_EQ(text, "Voltaris version 2.02");
     EXPECT_TRUE(hasIcon);
     EXPECT_FALSE(w->windowIcon().isNull());
+}
+
+}  // namespace voltaris::test
+
+namespace voltaris::test {
+
+TEST(MessageBoxes, RealBoxShowsTheTextAndGivesTheAnswer) {
+    DialogMessageService service;
+    const auto answerWith = [](QMessageBox::StandardButton button, QString& title, QString& text,
+                               bool& hasCancel) {
+        QTimer::singleShot(0, [&, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            title = box->windowTitle();
+            text = box->text();
+            hasCancel = box->button(QMessageBox::Cancel) != nullptr;
+            box->button(button)->click();
+        });
+    };
+    QString title;
+    QString text;
+    bool hasCancel = true;
+    answerWith(QMessageBox::Ok, title, text, hasCancel);
+    EXPECT_EQ(
+        service.show(nullptr, "Calibration updated, wait for refresh !", "", MessageButtons::Ok),
+        MessageAnswer::Ok);
+    EXPECT_EQ(text, "Calibration updated, wait for refresh !");
+    EXPECT_FALSE(hasCancel);
+
+    answerWith(QMessageBox::Cancel, title, text, hasCancel);
+    EXPECT_EQ(service.show(nullptr, "Recall factory calibration ?", "Calibration",
+                           MessageButtons::OkCancel),
+              MessageAnswer::Cancel);
+    EXPECT_EQ(title, "Calibration");
+    EXPECT_TRUE(hasCancel);
 }
 
 }  // namespace voltaris::test
