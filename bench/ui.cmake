@@ -1,4 +1,11 @@
-# Desktop program: time from start-up to the first drawn capture in demonstration mode.
+# Desktop program: time from start-up to the first drawn capture in demonstration mode, and the
+# Waveforms page drawn into its panes.
 if(TARGET voltaris_ui)
-    voltaris_add_benchmark(bench_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp ${VOLTARIS_UI_TSAN_SUPPRESSIONS} LIBS voltaris_ui)
+    voltaris_add_benchmark(bench_startup
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp ${VOLTARIS_UI_TSAN_SUPPRESSIONS}
+        LIBS voltaris_ui)
+    voltaris_add_benchmark(bench_waveforms_page
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_waveforms_page.cpp
+                ${VOLTARIS_UI_TSAN_SUPPRESSIONS}
+        LIBS voltaris_ui)
 endif()
