@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace voltaris::charts {
 namespace {
@@ -33,6 +34,16 @@ std::vector<double> ticksFrom(double origin, double step, double lower, double u
 bool contains(const std::vector<double>& ticks, double value, double eps) {
     return std::any_of(ticks.begin(), ticks.end(),
                        [&](double t) { return std::fabs(t - value) <= eps; });
+}
+
+// The readable step just below `step` (a 1, 2 or 5 times a power of ten): 5 -> 2 -> 1 -> 0.5.
+double finerStep(double step) {
+    const double magnitude = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    const double mantissa = std::round(step / magnitude);
+    if (mantissa >= 5) {
+        return 2 * magnitude;
+    }
+    return mantissa >= 2 ? magnitude : magnitude / 2;
 }
 
 int wantedTicks(int lengthPixels, int pixelsPerTick) {
@@ -160,8 +171,24 @@ AxisScale resolveScale(const ScaleSetting& setting, const DataExtent& data, int 
         }
         scale.majorStep = niceStep(hi - lo, wanted);
         if (rules.roundToTicks) {
-            lo = std::floor(lo / scale.majorStep + 1e-9) * scale.majorStep;
-            hi = std::ceil(hi / scale.majorStep - 1e-9) * scale.majorStep;
+            // Rounding out to the step from the tick density can leave a third of the axis
+            // empty (±432 V on steps of 200 spans ±600 V). One finer step is taken when it
+            // gives a tighter range with at most a quarter more ticks than wanted.
+            const auto rounded = [&](double step) {
+                return std::pair{std::floor(lo / step + 1e-9) * step,
+                                 std::ceil(hi / step - 1e-9) * step};
+            };
+            auto [low, high] = rounded(scale.majorStep);
+            const double finer = finerStep(scale.majorStep);
+            const auto [fineLow, fineHigh] = rounded(finer);
+            if ((fineHigh - fineLow) / finer <= wanted + wanted / 4 + 1e-9 &&
+                fineHigh - fineLow < high - low - finer * 1e-9) {
+                scale.majorStep = finer;
+                low = fineLow;
+                high = fineHigh;
+            }
+            lo = low;
+            hi = high;
         }
         scale.lower = lo;
         scale.upper = hi;

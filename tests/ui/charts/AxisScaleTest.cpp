@@ -83,6 +83,22 @@ TEST(AxisScale, AutomaticScaleCoversDataOnWholeSteps) {
     EXPECT_LE(s.majorTicks.size(), 12u);
 }
 
+TEST(AxisScale, AutomaticScaleTakesTheTighterOfTwoReadableSteps) {
+    // ±360 V extended by a tenth is ±432 V: steps of 200 would round it out to ±600 V.
+    const AxisScale volts = resolveScale({}, extentOf({-360, 360}), 220, {true, true, 25});
+    EXPECT_DOUBLE_EQ(volts.upper, 500);
+    EXPECT_DOUBLE_EQ(volts.majorStep, 100);
+    const AxisScale amps = resolveScale({}, extentOf({-1.8, 1.8}), 220, {true, true, 25});
+    EXPECT_DOUBLE_EQ(amps.upper, 2.5);
+    EXPECT_DOUBLE_EQ(amps.majorStep, 0.5);
+    // Whatever the data, the finer step never crowds the axis beyond a quarter more ticks.
+    for (double peak = 0.1; peak < 1000; peak *= 1.07) {
+        const AxisScale s = resolveScale({}, extentOf({-peak, peak}), 220, {true, true, 25});
+        EXPECT_LE(s.majorTicks.size(), 11u) << peak;
+        EXPECT_GE(s.upper, peak * 1.1 - 1e-9) << peak;
+    }
+}
+
 TEST(AxisScale, ZeroAffinityPullsNearbyRangesToZero) {
     const AxisScale fromZero = resolveScale({}, extentOf({100, 250}), 200);
     EXPECT_DOUBLE_EQ(fromZero.lower, 0);
