@@ -4,12 +4,8 @@
 // analysis and the Waveforms page. Closing the window is not timed.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <clocale>
-#include <cstdlib>
 
 #include "ui/CMeterDlg.h"
 #include "ui/MessageService.h"
@@ -48,21 +44,3 @@ BENCHMARK(BM_StartupToFirstDrawnCapture)
     ->Iterations(10);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // Own settings folder: the user's log configuration is neither read nor changed.
-    QTemporaryDir settings;
-    setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,12 +2,8 @@
 // N periods, rendered and shown in their panes (the other fourteen cleared).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <QWidget>
-#include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 #include "ui/PaneGrid.h"
@@ -48,21 +44,3 @@ void BM_DrawChartWaveforms(benchmark::State& state) {
 BENCHMARK(BM_DrawChartWaveforms)->Arg(10)->Arg(85)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    // Own settings folder: the user's log configuration is neither read nor changed.
-    QTemporaryDir settings;
-    setenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit().constData(), 1);
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

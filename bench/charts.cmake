@@ -1,6 +1,6 @@
 # Chart rendering: the Waveforms page pair at 85 periods and one chart of each layer type.
 if(TARGET voltaris_chart_samples)
     voltaris_add_benchmark(bench_chart_render
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_chart_render.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_chart_render.cpp ${CMAKE_CURRENT_LIST_DIR}/QtBenchmarkMain.cpp
         LIBS voltaris_chart_samples)
 endif()

@@ -2,10 +2,11 @@
 # Waveforms page drawn into its panes.
 if(TARGET voltaris_ui)
     voltaris_add_benchmark(bench_startup
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp ${VOLTARIS_UI_TSAN_SUPPRESSIONS}
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_startup.cpp ${CMAKE_CURRENT_LIST_DIR}/QtBenchmarkMain.cpp
+                ${VOLTARIS_UI_TSAN_SUPPRESSIONS}
         LIBS voltaris_ui)
     voltaris_add_benchmark(bench_waveforms_page
-        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_waveforms_page.cpp
+        SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_waveforms_page.cpp ${CMAKE_CURRENT_LIST_DIR}/QtBenchmarkMain.cpp
                 ${VOLTARIS_UI_TSAN_SUPPRESSIONS}
         LIBS voltaris_ui)
 endif()

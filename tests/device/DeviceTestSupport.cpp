@@ -67,10 +67,8 @@ const std::filesystem::path& TestConfigDir() {
     return gEnvironment->dir();
 }
 
-LogCapture::LogCapture() {
-    static int serial = 0;
-    m_folder = TestConfigDir() / ("log" + std::to_string(++serial));
-    std::filesystem::create_directories(m_folder);
+void EnableFullLog(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
     QSettings settings = logSettings();
     settings.clear();
     settings.setValue("EnableLog", 1);
@@ -78,31 +76,30 @@ LogCapture::LogCapture() {
                               "LogDebug1", "LogDebug2"}) {
         settings.setValue(level, 1);
     }
-    settings.setValue("PathLog", QString::fromStdString(m_folder.string()));
+    settings.setValue("PathLog", QString::fromStdString(folder.string()));
     settings.sync();
-    LogInit(kProcessName);
 }
 
-LogCapture::~LogCapture() {
+void ClearLogSettings() {
     QSettings settings = logSettings();
     settings.clear();
     settings.sync();
-    LogInit(kProcessName);
 }
 
-std::vector<LogCapture::Line> LogCapture::lines() const {
-    std::vector<Line> result;
+std::vector<LogLine> ReadLogLines(const std::filesystem::path& folder,
+                                  const std::string& processName) {
+    // Head: date and time, a space, the process name in 16 columns, a space, an 8-column
+    // level tag, then the message.
+    const std::string head =
+        processName + std::string(16 - std::min<std::size_t>(16, processName.size()), ' ') + " ";
+    std::vector<LogLine> result;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
         if (entry.path().extension() != ".log") {
             continue;
         }
         std::ifstream in(entry.path(), std::ios::binary);
         std::string text;
-        // Head: date and time, a space, the process name in 16 columns, a space, an 8-column
-        // level tag, then the message.
-        const std::string head =
-            std::string(kProcessName) + std::string(16 - std::strlen(kProcessName), ' ') + " ";
         while (std::getline(in, text)) {
             const auto at = text.find(head);
             if (at == std::string::npos || text.size() < at + head.size() + 8) {
@@ -113,6 +110,22 @@ std::vector<LogCapture::Line> LogCapture::lines() const {
         }
     }
     return result;
+}
+
+LogCapture::LogCapture() {
+    static int serial = 0;
+    m_folder = TestConfigDir() / ("log" + std::to_string(++serial));
+    EnableFullLog(m_folder);
+    LogInit(kProcessName);
+}
+
+LogCapture::~LogCapture() {
+    ClearLogSettings();
+    LogInit(kProcessName);
+}
+
+std::vector<LogCapture::Line> LogCapture::lines() const {
+    return ReadLogLines(m_folder, kProcessName);
 }
 
 std::vector<std::string> LogCapture::messages(const std::string& tag,

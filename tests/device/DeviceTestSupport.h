@@ -15,6 +15,21 @@ namespace voltaris::test {
 // Folder that XDG_CONFIG_HOME points at for this test program; made before the first test.
 [[nodiscard]] const std::filesystem::path& TestConfigDir();
 
+// One line of the diagnostic log, without its date and process name.
+struct LogLine {
+    std::string tag;      // level tag without its padding, e.g. "INFO"
+    std::string message;  // the formatted message
+};
+
+// Switches the diagnostic log on at every level, writing into `folder` (made when missing).
+// Only the settings change: the program that logs reads them in its LogInit.
+void EnableFullLog(const std::filesystem::path& folder);
+// Removes every log setting again.
+void ClearLogSettings();
+// The lines that the process `processName` logged into the files of `folder`, in order.
+[[nodiscard]] std::vector<LogLine> ReadLogLines(const std::filesystem::path& folder,
+                                                const std::string& processName);
+
 // Switches the diagnostic log on at every level, writing into a fresh private folder, and
 // reads back what was logged.
 class LogCapture {
@@ -24,10 +39,7 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    struct Line {
-        std::string tag;      // level tag without its padding, e.g. "INFO"
-        std::string message;  // the formatted message
-    };
+    using Line = LogLine;
     [[nodiscard]] std::vector<Line> lines() const;
     // Messages at the level tag `tag` ("ERROR", "INFO", "DEBUG1") that start with `prefix`.
     [[nodiscard]] std::vector<std::string> messages(const std::string& tag,

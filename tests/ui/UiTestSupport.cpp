@@ -4,11 +4,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
-#include <cstring>
-#include <fstream>
 
 #include "device/DeviceTestSupport.h"
 
@@ -17,17 +14,6 @@ namespace voltaris::test {
 namespace {
 
 constexpr const char* kWindowProcess = "VoltarisRT";
-
-QSettings logSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Korvex", "Tracekit");
-}
-
-std::string trimmed(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n')) {
-        s.pop_back();
-    }
-    return s;
-}
 
 }  // namespace
 
@@ -46,41 +32,18 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds bou
 WindowLog::WindowLog() {
     static int serial = 0;
     m_folder = TestConfigDir() / ("window-log" + std::to_string(++serial));
-    std::filesystem::create_directories(m_folder);
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.setValue("EnableLog", 1);
-    for (const char* level : {"LogCritic", "LogError", "LogWarn", "LogState", "LogEvent", "LogInfo",
-                              "LogDebug1", "LogDebug2"}) {
-        settings.setValue(level, 1);
-    }
-    settings.setValue("PathLog", QString::fromStdString(m_folder.string()));
-    settings.sync();
+    EnableFullLog(m_folder);
 }
 
 WindowLog::~WindowLog() {
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.sync();
+    ClearLogSettings();
 }
 
 std::vector<std::string> WindowLog::messages(const std::string& tag) const {
-    // Line head: date and time, the process name in 16 columns, an 8-column level tag.
-    const std::string head =
-        std::string(kWindowProcess) + std::string(16 - std::strlen(kWindowProcess), ' ') + " ";
     std::vector<std::string> result;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder, error)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            const std::size_t at = line.find(head);
-            if (at == std::string::npos || line.size() < at + head.size() + 8) {
-                continue;
-            }
-            if (trimmed(line.substr(at + head.size(), 8)) == tag) {
-                result.push_back(trimmed(line.substr(at + head.size() + 8)));
-            }
+    for (const LogLine& line : ReadLogLines(m_folder, kWindowProcess)) {
+        if (line.tag == tag) {
+            result.push_back(line.message);
         }
     }
     return result;
