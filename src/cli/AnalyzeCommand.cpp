@@ -13,6 +13,7 @@
 
 #include "analysis/HarmonicLimits.h"
 #include "analysis/Measurements.h"
+#include "cli/ArgumentValues.h"
 #include "cli/Commands.h"
 #include "cli/MeasurementJson.h"
 
@@ -40,15 +41,6 @@ int usageError(const QString& message) {
                  "usage: voltaris-cli analyze FILE [--gain-v G] [--gain-i G] [--ticks T] "
                  "[--generation 1|2] [--filter 0|1|2] [--limits none|A|B|C|D] [--mode 0..4]\n");
     return 2;
-}
-
-std::optional<long> integerIn(const QString& text, long low, long high) {
-    bool ok = false;
-    const long value = text.toLong(&ok);
-    if (!ok || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // Fills settings from the arguments; returns an error message, empty when all are valid.

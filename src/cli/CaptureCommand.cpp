@@ -23,6 +23,7 @@
 #include "acquisition/WorkerMessages.h"
 #include "analysis/HarmonicLimits.h"
 #include "analysis/Measurements.h"
+#include "cli/ArgumentValues.h"
 #include "cli/Commands.h"
 #include "cli/MeasurementJson.h"
 #include "device/MeterCommands.h"
@@ -59,15 +60,6 @@ int usageError(const QString& message) {
                  "[--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] [--count K] "
                  "[--filter 0|1|2] [--raw FILE]\n");
     return 2;
-}
-
-std::optional<long> integerIn(const QString& text, long low, long high) {
-    bool ok = false;
-    const long value = text.toLong(&ok);
-    if (!ok || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // Fills `s` from the arguments; returns an error message, empty when all are valid.
