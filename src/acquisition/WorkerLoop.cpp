@@ -58,7 +58,7 @@ void WorkerLoop::run() {
 
 void WorkerLoop::runIteration() {
     const AcqRequest copy = m_shared->request();
-    if (!copy.demoMode && copy.portHandle != m_port) {
+    if (!copy.demoMode && copy.portHandle != m_adopted) {
         adoptPort(copy.portHandle);
     }
     switch (copy.state) {
@@ -98,7 +98,14 @@ int WorkerLoop::portId(const SerialPort* port) {
 }
 
 void WorkerLoop::adoptPort(SerialPort* port) {
-    m_port = port;
+    m_adopted = port;
+    // Reads stop waiting once the program is closing, so that stop() never outlasts its bound
+    // on a meter that went quiet in the middle of a long exchange.
+    m_link = port != nullptr
+                 ? std::make_unique<InterruptiblePort>(
+                       *port, [shared = m_shared.get()] { return shared->exitRequested(); })
+                 : nullptr;
+    m_port = m_link.get();
     LogMessage(kLogModule, LogEvent, "Port serie selectionne, handle %d", portId(port));
     if (m_shared->waitForExit(kPortSettleDelay) || m_port == nullptr) {
         return;

@@ -11,6 +11,7 @@
 #include "acquisition/AcquisitionShared.h"
 #include "acquisition/DemoSignalGenerator.h"
 #include "acquisition/ObserverGate.h"
+#include "device/InterruptiblePort.h"
 
 namespace voltaris {
 
@@ -45,7 +46,9 @@ private:
     std::shared_ptr<AcquisitionShared> m_shared;
     std::shared_ptr<ObserverGate> m_gate;
 
-    SerialPort* m_port = nullptr;                 // port in use; none at first
+    SerialPort* m_adopted = nullptr;              // port the request named; none at first
+    std::unique_ptr<InterruptiblePort> m_link;    // the adopted port, giving up on exit
+    SerialPort* m_port = nullptr;                 // what every exchange goes through: m_link
     std::vector<const SerialPort*> m_knownPorts;  // adopted ports, for their number in the log
     bool m_communicationError = false;
     std::optional<int> m_acknowledgedBlocks;  // block count of the last L the meter accepted

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AcqTestSupport.h"
@@ -156,6 +157,42 @@ TEST(WorkerStop, TransferUnderWayCompletesAndStateStaysIdle) {
     EXPECT_FALSE(meter.sim.waitForFrames(frames.size() + 1, 300ms));  // not armed again
     EXPECT_EQ(rig.capture().blockCount, 12);
     EXPECT_EQ(rig.capture().mainsPeriodTicks, 20000);
+}
+
+TEST(WorkerStop, ClosingDuringAStalledTransferEndsTheWorker) {
+    SimMeter meter;
+    ASSERT_TRUE(meter.open());
+    sim::Faults faults;
+    faults.cutBulkAt = 5000;  // the meter stops a fifth of the way through the samples
+    meter.sim.setFaults(faults);
+    test::LogCapture log;
+    WorkerRig rig;
+    rig.shared->setPort(meter.port.get());
+    rig.shared->setState(AcqStatus::SingleRequested);
+    ASSERT_TRUE(rig.start());
+    ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseTransferring));
+    // The first 5000 bytes come; then the worker waits on a quiet line, with a budget of 1000
+    // reads of about a second each.
+    const auto deadline = std::chrono::steady_clock::now() + test::kEventBound;
+    const auto lastFrame = [&meter] {
+        const Strings frames = meter.sim.receivedFrames();
+        return frames.empty() ? std::string() : frames.back();
+    };
+    while (lastFrame() != "<B>" && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(lastFrame(), "<B>");
+    const std::size_t sent = meter.sim.receivedFrames().size();
+    std::this_thread::sleep_for(200ms);  // past the 5000 bytes, into the empty reads
+
+    // The worker ends within the bound instead of being left behind to wait out the budget.
+    EXPECT_TRUE(rig.worker->stop());
+    EXPECT_TRUE(rig.observer.captures().empty());
+    EXPECT_TRUE(rig.observer.messages().empty());  // no box while the program closes
+    // The failed transfer still takes the error path: the meter gets its reset.
+    const Strings frames = meter.sim.receivedFrames();
+    EXPECT_EQ(countOf(Strings(frames.begin() + static_cast<long>(sent), frames.end()), "<R>"), 3u);
+    EXPECT_EQ(log.messages("ERROR", "Erreur de communication"), Strings{"Erreur de communication"});
 }
 
 TEST(WorkerPort, ChangingThePortReloadsTheCalibrationBeforeTheNextCommand) {
