@@ -1,5 +1,6 @@
 // The request block the user interface writes and the acquisition worker copies at the top of
-// every loop iteration: what to do, on which port, with which settings and calibration.
+// every loop iteration: what to do, on which port, with which settings and calibration. Where
+// the captures come from (meter, demonstration, files) is the worker's capture source.
 #pragma once
 
 #include <cstdint>
@@ -45,17 +46,9 @@ struct AcqRequest {
     AcqStatus state = AcqStatus::RunRequested;
     // Port of the selected meter, owned by the list of detected meters; null for none.
     SerialPort* portHandle = nullptr;
-    bool demoMode = false;
     std::uint8_t periodCount = kDefaultPeriodCount;  // 1..85 mains periods per capture
     std::uint8_t preTrigger = 0;                     // 0 .. periodCount - 1, field 1 of T
-    float urmsLow = 0;
-    float irmsLow = 0;
-    float prmsLow = 0;
-    float urmsHigh = 0;
-    float irmsHigh = 0;
-    float prmsHigh = 0;
-    float upeakMax = 0;
-    float ipeakMax = 0;
+    TriggerThresholds trigger;
     CalibrationParams calibration;
 };
 

@@ -1,5 +1,5 @@
 // Reading, clamping and writing back the trigger conditions.
-#include "ui/TriggerConditions.h"
+#include "acquisition/TriggerConditions.h"
 
 #include <algorithm>
 #include <charconv>

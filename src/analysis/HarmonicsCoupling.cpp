@@ -1,7 +1,32 @@
 // Coupling of the harmonics display mode and limits class.
-#include "ui/HarmonicsCoupling.h"
+#include "analysis/HarmonicsCoupling.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace voltaris {
+
+namespace {
+constexpr const char* kLimitClassNames[kLimitClassCount] = {"none", "A", "B", "C", "D"};
+}  // namespace
+
+const char* LimitClassName(int limitClass) {
+    return limitClass >= 0 && limitClass < kLimitClassCount ? kLimitClassNames[limitClass] : "";
+}
+
+std::optional<int> LimitClassFromName(std::string_view name) {
+    for (int c = 0; c < kLimitClassCount; ++c) {
+        const std::string_view known = kLimitClassNames[c];
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return c;
+        }
+    }
+    return std::nullopt;
+}
 
 HarmonicsSelection AfterLimitClassChange(HarmonicsSelection s) {
     if (s.limitClass >= kClassA && s.limitClass <= kClassD) {

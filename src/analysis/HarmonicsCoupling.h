@@ -3,6 +3,9 @@
 // choice moves the other list to a mode or class that fits it.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 namespace voltaris {
 
 enum HarmonicsDisplayMode : int {
@@ -20,6 +23,14 @@ enum HarmonicsLimitClass : int {
     kClassC = 3,
     kClassD = 4,
 };
+
+inline constexpr int kDisplayModeCount = 5;
+inline constexpr int kLimitClassCount = 5;
+
+// "none", "A", "B", "C", "D": the class names of the command line and the reports.
+[[nodiscard]] const char* LimitClassName(int limitClass);
+// The class of a name above, in either case; empty for any other text.
+[[nodiscard]] std::optional<int> LimitClassFromName(std::string_view name);
 
 struct HarmonicsSelection {
     int displayMode = kModeAbsolute;
