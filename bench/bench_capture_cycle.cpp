@@ -95,7 +95,7 @@ void BM_CaptureCycle85Periods(benchmark::State& state) {
     (void)shared->setPeriodCount(kPeriods);
     shared->setState(AcqStatus::Idle);
     CaptureCounter counter;
-    AcquisitionWorker worker(shared, counter);
+    AcquisitionWorker worker(shared, counter, nullptr);
     if (!worker.start() || !counter.waitIdles(0)) {  // port adopted, calibration loaded
         state.SkipWithError("worker did not start");
         return;

@@ -45,11 +45,6 @@ void AcquisitionShared::setPort(SerialPort* port) {
     m_request.portHandle = port;
 }
 
-void AcquisitionShared::setDemoMode(bool demoMode) {
-    std::lock_guard lock(m_requestMutex);
-    m_request.demoMode = demoMode;
-}
-
 bool AcquisitionShared::setPeriodCount(int periodCount) {
     if (periodCount < kMinPeriodCount || periodCount > kMaxPeriodCount) {
         return false;
@@ -65,14 +60,7 @@ bool AcquisitionShared::setTrigger(int preTrigger, const TriggerThresholds& thre
     }
     std::lock_guard lock(m_requestMutex);
     m_request.preTrigger = static_cast<std::uint8_t>(preTrigger);
-    m_request.urmsLow = thresholds.urmsLow;
-    m_request.irmsLow = thresholds.irmsLow;
-    m_request.prmsLow = thresholds.prmsLow;
-    m_request.urmsHigh = thresholds.urmsHigh;
-    m_request.irmsHigh = thresholds.irmsHigh;
-    m_request.prmsHigh = thresholds.prmsHigh;
-    m_request.upeakMax = thresholds.upeakMax;
-    m_request.ipeakMax = thresholds.ipeakMax;
+    m_request.trigger = thresholds;
     return true;
 }
 

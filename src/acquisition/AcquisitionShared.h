@@ -18,7 +18,7 @@ namespace voltaris {
 class AcquisitionShared {
 public:
     // The request holds its initial values (state RunRequested, 10 periods, default
-    // calibration) and the capture buffer is cleared.
+    // calibration) and the capture buffer is cleared (sequence 0: no capture yet).
     AcquisitionShared() = default;
     AcquisitionShared(const AcquisitionShared&) = delete;
     AcquisitionShared& operator=(const AcquisitionShared&) = delete;
@@ -34,7 +34,6 @@ public:
     bool rearm();
 
     void setPort(SerialPort* port);
-    void setDemoMode(bool demoMode);
     // False, and nothing changed, outside 1..85.
     [[nodiscard]] bool setPeriodCount(int periodCount);
     // Pre-trigger position and the eight thresholds, applied together. False, and nothing
@@ -70,13 +69,16 @@ public:
 
 private:
     mutable std::mutex m_requestMutex;  // protects m_request
-    // Signalled under m_requestMutex when exitRequested is set, to end the worker's sleeps.
+    // Signalled under m_requestMutex when m_request.exitRequested is set, to end the worker's
+    // sleeps; waited on with m_requestMutex.
     mutable std::condition_variable m_exitSignal;
     AcqRequest m_request;
 
     mutable std::mutex m_captureMutex;  // protects m_capture
     CaptureBuffer m_capture;
 
+    // The phase the worker last stored; written by the worker, read by anyone. It guards nothing
+    // else: the phase report that follows each store carries the value to the window.
     std::atomic<int> m_workerPhase{WorkerPhaseStopped};
 };
 

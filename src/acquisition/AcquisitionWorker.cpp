@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "acquisition/MeterCaptureSource.h"
 #include "acquisition/ObserverGate.h"
 #include "acquisition/WorkerLoop.h"
 #include "infra/Log.h"
@@ -12,17 +13,19 @@
 namespace voltaris {
 
 struct WorkerCompletion {
-    std::mutex mutex;  // protects done
-    std::condition_variable signal;
+    std::mutex mutex;                // protects done
+    std::condition_variable signal;  // notified when done is set; waited on with mutex
     bool done = false;
 };
 
 AcquisitionWorker::AcquisitionWorker(std::shared_ptr<AcquisitionShared> shared,
-                                     WorkerObserver& observer)
+                                     WorkerObserver& observer,
+                                     std::unique_ptr<CaptureSource> source)
     : m_shared(std::move(shared)),
       m_observer(observer),
       m_gate(std::make_shared<ObserverGate>(observer)),
-      m_completion(std::make_shared<WorkerCompletion>()) {}
+      m_completion(std::make_shared<WorkerCompletion>()),
+      m_source(source ? std::move(source) : std::make_unique<MeterCaptureSource>()) {}
 
 AcquisitionWorker::~AcquisitionWorker() {
     stop();
@@ -33,7 +36,7 @@ bool AcquisitionWorker::start() {
         return false;
     }
     m_started = true;
-    auto loop = std::make_shared<WorkerLoop>(m_shared, m_gate);
+    auto loop = std::make_shared<WorkerLoop>(m_shared, m_gate, std::move(m_source));
     m_thread = std::thread([loop, completion = m_completion] {
         loop->run();
         {

@@ -1,5 +1,5 @@
-// The acquisition worker thread: runs WorkerLoop on its own thread from start() until stop(),
-// reporting to a WorkerObserver.
+// The acquisition worker thread: runs WorkerLoop over a capture source on its own thread from
+// start() until stop(), reporting to a WorkerObserver.
 #pragma once
 
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "acquisition/AcquisitionShared.h"
+#include "acquisition/CaptureSource.h"
 #include "acquisition/WorkerObserver.h"
 
 namespace voltaris {
@@ -22,7 +23,9 @@ public:
 
     // `observer` must stay valid until stop() has returned. The ports set in the request must
     // stay open while the thread runs (for the life of the process if stop() returns false).
-    AcquisitionWorker(std::shared_ptr<AcquisitionShared> shared, WorkerObserver& observer);
+    // The worker owns `source` (null: a meter source) and uses it on its thread only.
+    AcquisitionWorker(std::shared_ptr<AcquisitionShared> shared, WorkerObserver& observer,
+                      std::unique_ptr<CaptureSource> source);
     ~AcquisitionWorker();  // stops the worker
     AcquisitionWorker(const AcquisitionWorker&) = delete;
     AcquisitionWorker& operator=(const AcquisitionWorker&) = delete;
@@ -42,6 +45,7 @@ private:
     WorkerObserver& m_observer;
     std::shared_ptr<ObserverGate> m_gate;
     std::shared_ptr<WorkerCompletion> m_completion;
+    std::unique_ptr<CaptureSource> m_source;  // handed to the thread by start()
     std::thread m_thread;
     bool m_started = false;
 };

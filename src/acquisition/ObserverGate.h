@@ -47,7 +47,7 @@ public:
 private:
     WorkerObserver* const m_observer;
     std::mutex m_mutex;              // protects m_closed and m_inFlight
-    std::condition_variable m_idle;  // signalled when a call returns
+    std::condition_variable m_idle;  // signalled when a call returns; close() waits on it
     bool m_closed = false;
     int m_inFlight = 0;
 };

@@ -18,10 +18,16 @@ public:
     // idle.
     virtual void phaseChanged(int phase) = 0;
 
-    // A capture was read into the shared capture buffer. `transferred` is false when the sample
-    // transfer or the mains-period read failed: the buffer then still holds older data and a
-    // communication error follows.
+    // A capture was read into the shared capture buffer, with the next sequence number.
+    // `transferred` is false when the sample transfer or the mains-period read failed: the
+    // buffer then holds no whole capture (sequence 0) and a communication error follows. The
+    // worker arms the next capture as soon as this returns, so an observer that keeps every
+    // capture copies it here (CaptureHandOver).
     virtual void captureRead(bool transferred) = 0;
+
+    // The capture source has no more captures (a replay read its last file); the request is
+    // Idle again.
+    virtual void sourceEnded() {}
 
     // Shows a message with an OK button (empty caption: none) and returns once the user has
     // dismissed it; the worker waits meanwhile. After stopping() it must return promptly.

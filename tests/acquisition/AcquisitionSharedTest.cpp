@@ -20,8 +20,8 @@ TEST(AcquisitionShared, StartsWithTheInitialRequestAndAClearedCapture) {
     EXPECT_EQ(r.portHandle, nullptr);
     EXPECT_EQ(r.periodCount, 10);
     EXPECT_EQ(r.preTrigger, 0);
-    EXPECT_EQ(r.urmsHigh, 0.0f);
-    EXPECT_EQ(r.ipeakMax, 0.0f);
+    EXPECT_EQ(r.trigger.urmsHigh, 0.0f);
+    EXPECT_EQ(r.trigger.ipeakMax, 0.0f);
     EXPECT_EQ(r.calibration.gainV, kDefaultGainV);
     EXPECT_EQ(r.calibration.factoryCalibrationDate, 0u);
     EXPECT_EQ(r.calibration.logPeriod, 0);
@@ -80,12 +80,12 @@ TEST(AcquisitionShared, SettersRefuseValuesOutsideTheirRange) {
     t.ipeakMax = 9.999f;
     EXPECT_FALSE(shared.setTrigger(-1, t));
     EXPECT_FALSE(shared.setTrigger(85, t));
-    EXPECT_EQ(shared.request().urmsLow, 0.0f);
+    EXPECT_EQ(shared.request().trigger.urmsLow, 0.0f);
     EXPECT_TRUE(shared.setTrigger(84, t));
     const AcqRequest r = shared.request();
     EXPECT_EQ(r.preTrigger, 84);
-    EXPECT_EQ(r.urmsLow, 100.0f);
-    EXPECT_EQ(r.ipeakMax, 9.999f);
+    EXPECT_EQ(r.trigger.urmsLow, 100.0f);
+    EXPECT_EQ(r.trigger.ipeakMax, 9.999f);
 }
 
 TEST(AcquisitionShared, ExitRequestEndsAWaitEarly) {

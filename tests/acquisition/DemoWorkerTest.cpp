@@ -7,6 +7,7 @@
 
 #include "AcqTestSupport.h"
 #include "WorkerRig.h"
+#include "acquisition/DemoCaptureSource.h"
 #include "acquisition/DemoSignalGenerator.h"
 #include "acquisition/WorkerMessages.h"
 
@@ -37,7 +38,7 @@ std::vector<std::unique_ptr<CaptureBuffer>> singleCaptures(WorkerRig& rig,
 
 TEST(DemoWorker, CapturesHoldPeriodsPlusTwoGeneratedBlocks) {
     WorkerRig rig;
-    rig.shared->setDemoMode(true);
+    rig.source = std::make_unique<DemoCaptureSource>();
     rig.shared->setState(AcqStatus::Idle);
     ASSERT_TRUE(rig.start());
     const auto captures = singleCaptures(rig, {10, 1});
@@ -65,7 +66,7 @@ TEST(DemoWorker, TwoWorkersProduceIdenticalCaptures) {
     std::vector<std::unique_ptr<CaptureBuffer>> runs[2];
     for (auto& run : runs) {
         WorkerRig rig;
-        rig.shared->setDemoMode(true);
+        rig.source = std::make_unique<DemoCaptureSource>();
         rig.shared->setState(AcqStatus::Idle);
         ASSERT_TRUE(rig.start());
         run = singleCaptures(rig, {2, 3, 2});
@@ -80,7 +81,7 @@ TEST(DemoWorker, TwoWorkersProduceIdenticalCaptures) {
 
 TEST(DemoWorker, ContinuousCapturesKeepComing) {
     WorkerRig rig;
-    rig.shared->setDemoMode(true);
+    rig.source = std::make_unique<DemoCaptureSource>();
     ASSERT_TRUE(rig.shared->setPeriodCount(1));
     ASSERT_TRUE(rig.start());  // RunRequested from the start
     ASSERT_TRUE(rig.observer.waitForCaptures(3));
@@ -94,7 +95,7 @@ TEST(DemoWorker, StoresShowSuccessWithoutTrafficThenCaptureOnce) {
     for (const AcqStatus store :
          {AcqStatus::StoreCalibration, AcqStatus::StoreFactoryCalibration}) {
         WorkerRig rig;
-        rig.shared->setDemoMode(true);
+        rig.source = std::make_unique<DemoCaptureSource>();
         rig.shared->setPort(meter.port.get());  // never used in demonstration mode
         rig.shared->setState(store);
         ASSERT_TRUE(rig.start());
@@ -111,7 +112,7 @@ TEST(DemoWorker, StoresShowSuccessWithoutTrafficThenCaptureOnce) {
 TEST(DemoWorker, StopReleasesAWorkerWaitingOnAMessage) {
     WorkerRig rig;
     rig.observer.holdMessages(true);  // nobody dismisses it
-    rig.shared->setDemoMode(true);
+    rig.source = std::make_unique<DemoCaptureSource>();
     rig.shared->setState(AcqStatus::StoreCalibration);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForMessages(1));
@@ -122,7 +123,7 @@ TEST(DemoWorker, StopReleasesAWorkerWaitingOnAMessage) {
 
 TEST(DemoWorker, StopEndsASimulatedCaptureEarly) {
     WorkerRig rig;
-    rig.shared->setDemoMode(true);
+    rig.source = std::make_unique<DemoCaptureSource>();
     ASSERT_TRUE(rig.shared->setPeriodCount(85));  // 1.7 s of simulated capture
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseWaiting));

@@ -19,8 +19,9 @@ struct WorkerRig {
         }
     }
 
+    // Runs the worker over `source` (a meter source when none was set).
     [[nodiscard]] bool start() {
-        worker = std::make_unique<AcquisitionWorker>(shared, observer);
+        worker = std::make_unique<AcquisitionWorker>(shared, observer, std::move(source));
         return worker->start();
     }
 
@@ -37,6 +38,7 @@ struct WorkerRig {
     }
 
     std::shared_ptr<AcquisitionShared> shared;
+    std::unique_ptr<CaptureSource> source;
     RecordingObserver observer;  // outlives the worker
     std::unique_ptr<AcquisitionWorker> worker;
 };
