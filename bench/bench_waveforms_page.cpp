@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ui/PaneGrid.h"
+#include "ui/PaneSink.h"
 #include "ui/pages/WaveformsPage.h"
 
 namespace {
@@ -32,8 +33,12 @@ void BM_DrawChartWaveforms(benchmark::State& state) {
     const auto m = measurement(static_cast<std::uint32_t>(state.range(0)));
     QWidget client;
     voltaris::PaneGrid panes(client);
+    voltaris::PaneSink sink(panes);
+    const voltaris::StatisticsGrid statistics;
+    const voltaris::PageData data{*m, statistics, {}, {}};
+    voltaris::PageTexts texts;
     for (auto _ : state) {
-        if (!voltaris::DrawChartWaveforms(*m, {}, panes, nullptr)) {
+        if (!voltaris::DrawChartWaveforms(data, sink, texts).ok) {
             state.SkipWithError("page not drawn");
             break;
         }

@@ -15,17 +15,24 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <span>
 
 #include "acquisition/AcquisitionWorker.h"
+#include "acquisition/CaptureHandOver.h"
+#include "acquisition/DemoCaptureSource.h"
+#include "acquisition/MeterCaptureSource.h"
 #include "analysis/EnergySeries.h"
 #include "device/PortEnumerator.h"
 #include "infra/Log.h"
 #include "ui/AboutBox.h"
+#include "ui/DisplayUpdate.h"
 #include "ui/MessageService.h"
 #include "ui/StartupSplash.h"
 #include "ui/UiStrings.h"
 #include "ui/WindowObserver.h"
 #include "ui/WorkerEventQueue.h"
+#include "ui/pages/PageTable.h"
+#include "ui/pages/ScaleTables.h"
 
 namespace voltaris {
 
@@ -35,15 +42,6 @@ constexpr const char* kLogModule = "voltaris";
 constexpr const char* kProcessName = "VoltarisRT";
 constexpr const char* kIconResource = ":/voltaris/voltaris_icon.png";
 
-constexpr int kTabStrings[] = {kStrTabWaveforms, kStrTabMeasurements, kStrTabStatistics,
-                               kStrTabTransient, kStrTabHarmonics,    kStrTabVaGraph,
-                               kStrTabEnergy,    kStrTabCalibration};
-
-const char* const kUScaleItems[] = {"Auto", "100V", "200V", "300V", "400V", "500V"};
-const char* const kIScaleItems[] = {"Auto",  " 10mA", " 20mA", " 50mA", "100mA",
-                                    "200mA", "500mA", "   1A", "   2A", "   5A"};
-const char* const kPScaleItems[] = {"Auto",  "100mW", "200mW", "500mW", "   1W", "   2W", "   5W",
-                                    "  10W", "  20W", "  50W", " 100W", " 200W", " 500W"};
 const char* const kHarmonicsModeItems[] = {"%tot,lin", "%tot,log", "%H1, lin", "%H1, log"};
 const char* const kHarmonicsCountItems[] = {"13 points", "40 points"};
 const char* const kHarmonicsLimitItems[] = {"no limits", "class A", "class B", "class C",
@@ -54,6 +52,12 @@ template <std::size_t N>
 void addItems(QComboBox& list, const char* const (&items)[N]) {
     for (const char* item : items) {
         list.addItem(item);
+    }
+}
+
+void addScaleItems(QComboBox& list, std::span<const ScaleChoice> scales) {
+    for (const ScaleChoice& scale : scales) {
+        list.addItem(scale.label);
     }
 }
 
@@ -72,7 +76,8 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
       m_messages(messages),
       m_options(std::move(options)),
       m_shared(std::make_shared<AcquisitionShared>()),
-      m_measurements(std::make_unique<MeasurementSet>()) {
+      m_measurements(std::make_unique<MeasurementSet>()),
+      m_handOver(std::make_unique<CaptureHandOver>()) {
     setWindowTitle(kCaption);
     // Stands in for "MS Sans Serif" 8 points, the font the layout's dialog units come from.
     QFont dialogFont("MS Sans Serif");
@@ -90,6 +95,7 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     client->setFixedSize(ClientAreaSize());
     layout->addWidget(client);
     m_controls = BuildMainControls(*client);
+    m_display = std::make_unique<DisplayUpdate>(m_controls, *m_measurements, m_stats);
 
     const MainControls& c = m_controls;
     connect(c.run, &QPushButton::clicked, this, &CMeterDlg::OnRun);
@@ -158,8 +164,6 @@ bool CMeterDlg::OnInitDialog() {
     energyReset(*m_measurements);
 
     m_controls.title->setText("n/a");
-    m_harmonicLimitName = "n/a";
-    m_harmonicVerdict = "n/a";
     std::error_code error;
     m_applicationFolder = std::filesystem::current_path(error).string();
 
@@ -180,8 +184,8 @@ void CMeterDlg::fillLists() {
     MainControls& c = m_controls;
     {
         const QSignalBlocker blocker(c.tabs);
-        for (int id : kTabStrings) {
-            c.tabs->addTab(new QWidget, string(id));
+        for (const PageDescriptor& page : Pages()) {
+            c.tabs->addTab(new QWidget, string(page.tabString));
         }
         c.tabs->setCurrentIndex(0);
     }
@@ -196,9 +200,9 @@ void CMeterDlg::fillLists() {
     }
     const QSignalBlocker u(c.uScale), i(c.iScale), p(c.pScale), f(c.filter), m(c.harmonicsMode),
         n(c.harmonicsCount), l(c.harmonicsLimits);
-    addItems(*c.uScale, kUScaleItems);
-    addItems(*c.iScale, kIScaleItems);
-    addItems(*c.pScale, kPScaleItems);
+    addScaleItems(*c.uScale, VoltageScales());
+    addScaleItems(*c.iScale, CurrentScales());
+    addScaleItems(*c.pScale, PowerScales());
     for (QComboBox* list : {c.uScale, c.iScale, c.pScale}) {
         list->setCurrentIndex(0);
     }
@@ -273,7 +277,16 @@ void CMeterDlg::selectInitialMeter() {
     m_generation = SelectMeter(selected);
     m_controls.download->setEnabled(m_generation == kGenerationV2);
     (void)m_shared->setPeriodCount(m_controls.periodsSlider->value());  // slider holds 1..85
-    m_shared->setDemoMode(m_demoMode);
+}
+
+std::unique_ptr<CaptureSource> CMeterDlg::makeCaptureSource() {
+    if (m_options.captureSource) {
+        return m_options.captureSource();
+    }
+    if (m_demoMode) {
+        return std::make_unique<DemoCaptureSource>();
+    }
+    return std::make_unique<MeterCaptureSource>();
 }
 
 bool CMeterDlg::startWorker() {
@@ -287,8 +300,13 @@ bool CMeterDlg::startWorker() {
     handlers.message = [this](const std::string& text, const std::string& caption) {
         m_messages.show(this, text, caption);
     };
-    m_observer = std::make_unique<WindowObserver>(*m_events, std::move(handlers));
-    m_worker = std::make_unique<AcquisitionWorker>(m_shared, *m_observer);
+    // On the worker thread, before the report is queued: the capture is copied while the worker
+    // waits, so a later capture cannot overwrite it before the window analyses it.
+    const auto takeCapture = [handOver = m_handOver.get(), shared = m_shared.get()] {
+        (void)handOver->take(*shared);
+    };
+    m_observer = std::make_unique<WindowObserver>(*m_events, std::move(handlers), takeCapture);
+    m_worker = std::make_unique<AcquisitionWorker>(m_shared, *m_observer, makeCaptureSource());
     if (!m_worker->start()) {
         LogMessage(kLogModule, LogError, "Acquisition worker not started");
         return false;

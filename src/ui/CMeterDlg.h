@@ -1,23 +1,26 @@
 // The main window: start-up (controls, meter detection, shared blocks, worker), the control
-// panel's handlers, the display update on each capture, and shutdown. The handlers are spread
-// over CMeterDlg.cpp (start-up and shutdown), CMeterDlgPanel.cpp (control panel) and
-// CMeterDlgDisplay.cpp (display update).
+// panel's handlers, the analysis of each capture handed over by the worker, and shutdown. The
+// handlers are spread over CMeterDlg.cpp (start-up and shutdown), CMeterDlgPanel.cpp (control
+// panel) and CMeterDlgDisplay.cpp (captures and display); the redraw itself is DisplayUpdate's.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "acquisition/AcquisitionShared.h"
+#include "acquisition/CaptureSource.h"
+#include "acquisition/TriggerConditions.h"
+#include "analysis/HarmonicsCoupling.h"
 #include "analysis/MeasurementSet.h"
 #include "analysis/Statistics.h"
 #include "device/MeterDetection.h"
-#include "ui/HarmonicsCoupling.h"
 #include "ui/MainControls.h"
-#include "ui/TriggerConditions.h"
 
 class QCloseEvent;
 class QKeyEvent;
@@ -26,6 +29,8 @@ class QMenuBar;
 namespace voltaris {
 
 class AcquisitionWorker;
+class CaptureHandOver;
+class DisplayUpdate;
 class MessageService;
 class StartupSplash;
 class WindowObserver;
@@ -41,6 +46,9 @@ struct StartupOptions {
     bool pauseAfterDetection = true;            // 1 s with the meter count in the start-up box
     bool mfg = false;                           // "/MFG": factory-calibration controls
     std::chrono::milliseconds stopBound{8000};  // wait for the worker at shutdown
+    // Where the captures come from; empty: the detected meter, or the demonstration generator
+    // when none answered. Tests give scripted sources here.
+    std::function<std::unique_ptr<CaptureSource>()> captureSource;
 };
 
 // One headline and detail pair shown in the start-up box.
@@ -87,7 +95,9 @@ public:
     void OnEditChangePort();
 
     // --- Display update ---
-    // A capture was read (`transferred` false: the transfer failed, the buffer is stale).
+    // The worker reported a capture: every capture handed over since the last report is
+    // analysed, once each and in order, then the visible page is redrawn once. `transferred`
+    // false: the transfer failed and no capture came with the report.
     void OnDataChange(bool transferred = true);
     // The worker's phase: the state meter is redrawn when the value changed.
     void OnWorkerPhase(int phase);
@@ -110,6 +120,11 @@ public:
     [[nodiscard]] bool demoMode() const { return m_demoMode; }
     [[nodiscard]] bool workerRunning() const;
     [[nodiscard]] int capturesDrawn() const { return m_capturesDrawn; }
+    [[nodiscard]] int capturesAnalysed() const { return m_capturesAnalysed; }
+    // Sequence number of the last capture analysed; 0 before the first.
+    [[nodiscard]] std::uint64_t lastSequence() const { return m_lastSequence; }
+    [[nodiscard]] const CaptureHandOver& handOver() const { return *m_handOver; }
+    [[nodiscard]] const DisplayUpdate& display() const { return *m_display; }
     [[nodiscard]] int drawnPhase() const { return m_drawnPhase; }
     [[nodiscard]] const TriggerTexts& triggerTexts() const { return m_triggerTexts; }
     [[nodiscard]] const std::string& applicationFolder() const { return m_applicationFolder; }
@@ -126,41 +141,31 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Current selections of the controls, as the handlers read them.
-    struct ControlValues {
-        int uScale = 0;
-        int iScale = 0;
-        int pScale = 0;
-        int filter = 2;
-        HarmonicsSelection harmonics;
-        int harmonicsCount = 0;
-        QString title;
-    };
-
     void fillLists();
     void showStartupStatus(const QString& headline, const QString& detail);
     void detectMeters();
     void selectInitialMeter();
     [[nodiscard]] bool startWorker();
-    void readControls();
+    [[nodiscard]] std::unique_ptr<CaptureSource> makeCaptureSource();
+    // Scales and analyses one handed-over capture into the measurement, statistics and energy.
+    bool analyse(const struct HandedCapture& capture, int filter);
     void pushTriggerTexts();
     void periodsChanged();
     void setHarmonicsSelection(const HarmonicsSelection& selection);
-    void hidePageControls();
-    void drawEmptyPage();
-    void enableReportActions(bool enable);
     [[nodiscard]] QString string(int id);
 
     MessageService& m_messages;
     const StartupOptions m_options;
     QMenuBar* m_menuBar = nullptr;  // owned by the window
     MainControls m_controls;
-    ControlValues m_values;
     TriggerTexts m_triggerTexts;
 
     std::shared_ptr<AcquisitionShared> m_shared;
     std::unique_ptr<MeasurementSet> m_measurements;  // about 1 MB
     StatisticsGrid m_stats;
+    std::unique_ptr<DisplayUpdate> m_display;
+    // Filled by the worker thread when it reports a capture, emptied here.
+    std::unique_ptr<CaptureHandOver> m_handOver;
 
     // The ports of the detected meters belong to this list for the life of the program.
     std::vector<DetectedMeter> m_meters;
@@ -170,8 +175,6 @@ private:
     std::unique_ptr<StartupSplash> m_splash;
     std::vector<StartupStatus> m_startupHistory;
     std::string m_applicationFolder;
-    std::string m_harmonicLimitName = "n/a";  // for the report
-    std::string m_harmonicVerdict = "n/a";
 
     // Declared in the order they must be destroyed last to first: the worker before the
     // observer, the observer before the queue it posts to.
@@ -179,9 +182,10 @@ private:
     std::unique_ptr<WindowObserver> m_observer;
     std::unique_ptr<AcquisitionWorker> m_worker;
 
-    int m_pageDrawnLast = -1;
     int m_drawnPhase = -1;
     int m_capturesDrawn = 0;
+    int m_capturesAnalysed = 0;
+    std::uint64_t m_lastSequence = 0;
     bool m_initialised = false;
     bool m_shutDown = false;
     bool m_workerEnded = true;

@@ -10,6 +10,7 @@
 #include "analysis/EnergySeries.h"
 #include "infra/Log.h"
 #include "ui/CMeterDlg.h"
+#include "ui/DisplayUpdate.h"
 
 namespace voltaris {
 
@@ -46,7 +47,7 @@ void CMeterDlg::OnRun() {
     LogMessage(kLogModule, LogDebug1, "OnRun");
     energyReset(*m_measurements);
     m_shared->setState(AcqStatus::RunRequested);
-    enableReportActions(false);
+    m_display->enableReportActions(false);
 }
 
 void CMeterDlg::OnStop() {
@@ -58,7 +59,7 @@ void CMeterDlg::OnSingle() {
     LogMessage(kLogModule, LogDebug1, "OnSingle");
     energyReset(*m_measurements);
     m_shared->setState(AcqStatus::SingleRequested);
-    enableReportActions(false);
+    m_display->enableReportActions(false);
 }
 
 void CMeterDlg::OnPeriodsReleased() {
@@ -143,14 +144,12 @@ void CMeterDlg::OnScaleChange() {
 }
 
 void CMeterDlg::OnLimitClassChange() {
-    readControls();
-    setHarmonicsSelection(AfterLimitClassChange(m_values.harmonics));
+    setHarmonicsSelection(AfterLimitClassChange(m_display->readControls().harmonics));
     OnScaleChange();
 }
 
 void CMeterDlg::OnDisplayModeChange() {
-    readControls();
-    setHarmonicsSelection(AfterDisplayModeChange(m_values.harmonics));
+    setHarmonicsSelection(AfterDisplayModeChange(m_display->readControls().harmonics));
     OnScaleChange();
 }
 
@@ -159,7 +158,6 @@ void CMeterDlg::setHarmonicsSelection(const HarmonicsSelection& selection) {
     const QSignalBlocker limits(m_controls.harmonicsLimits);
     m_controls.harmonicsMode->setCurrentIndex(selection.displayMode);
     m_controls.harmonicsLimits->setCurrentIndex(selection.limitClass);
-    m_values.harmonics = selection;
 }
 
 void CMeterDlg::OnResetStats() {

@@ -9,7 +9,7 @@
 #include <QSize>
 
 #include "ui/PaneGrid.h"
-#include "ui/TriggerConditions.h"
+#include "acquisition/TriggerConditions.h"
 
 class QComboBox;
 class QLabel;

@@ -7,6 +7,8 @@
 
 #include <QPoint>
 
+#include "ui/pages/ChartSink.h"
+
 class QWidget;
 
 namespace voltaris {
@@ -15,8 +17,8 @@ class CChartPane;
 
 class PaneGrid {
 public:
-    static constexpr int kFirstId = 1044;
-    static constexpr int kLastId = 1059;
+    static constexpr int kFirstId = kFirstPaneId;
+    static constexpr int kLastId = kLastPaneId;
     static constexpr int kCount = kLastId - kFirstId + 1;
 
     // Creates the panes on `parent` at their grid positions, above the widgets made before.

@@ -5,8 +5,9 @@
 
 namespace voltaris {
 
-WindowObserver::WindowObserver(WorkerEventQueue& queue, Handlers handlers)
-    : m_queue(queue), m_handlers(std::move(handlers)) {}
+WindowObserver::WindowObserver(WorkerEventQueue& queue, Handlers handlers,
+                               std::function<void()> takeCapture)
+    : m_queue(queue), m_handlers(std::move(handlers)), m_takeCapture(std::move(takeCapture)) {}
 
 void WindowObserver::phaseChanged(int phase) {
     if (phase == m_lastPhase) {
@@ -17,6 +18,9 @@ void WindowObserver::phaseChanged(int phase) {
 }
 
 void WindowObserver::captureRead(bool transferred) {
+    if (transferred && m_takeCapture) {
+        m_takeCapture();
+    }
     m_queue.post([this, transferred] { m_handlers.capture(transferred); });
 }
 

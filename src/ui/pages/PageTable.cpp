@@ -1,0 +1,35 @@
+// The page table.
+#include "ui/pages/PageTable.h"
+
+#include "StringTable.h"
+#include "ui/pages/WaveformsPage.h"
+
+namespace voltaris {
+
+namespace {
+
+constexpr PageDescriptor kPages[] = {
+    {kStrTabWaveforms, "Waveforms", DrawChartWaveforms, 0},
+    {kStrTabMeasurements, "Measurements", nullptr, 0},
+    {kStrTabStatistics, "Statistics", nullptr, 0},
+    {kStrTabTransient, "Transient analysis", nullptr, 0},
+    {kStrTabHarmonics, "Harmonic analysis", nullptr, 0},
+    {kStrTabVaGraph, "VA graph", nullptr, 0},
+    {kStrTabEnergy, "Energy", nullptr, 0},
+    {kStrTabCalibration, "Calibration", nullptr, 0},
+};
+
+}  // namespace
+
+std::span<const PageDescriptor> Pages() {
+    return kPages;
+}
+
+const PageDescriptor* FindPage(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= std::size(kPages)) {
+        return nullptr;
+    }
+    return &kPages[index];
+}
+
+}  // namespace voltaris
