@@ -1,7 +1,6 @@
 // voltaris-cli analyze: runs the capture analysis on a raw capture file (the bytes of the
 // meter's B reply) and prints the measurements and the harmonic limit verdict as JSON.
 #include <QCommandLineParser>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -11,8 +10,11 @@
 #include <optional>
 #include <vector>
 
+#include "acquisition/RawCaptureFile.h"
 #include "analysis/HarmonicLimits.h"
+#include "analysis/HarmonicsCoupling.h"
 #include "analysis/Measurements.h"
+#include "device/CalibrationParams.h"
 #include "cli/ArgumentValues.h"
 #include "cli/Commands.h"
 #include "cli/MeasurementJson.h"
@@ -21,18 +23,15 @@ namespace voltaris::cli {
 
 namespace {
 
-constexpr qint64 kBlockBytes = 1024;  // 256 sample pairs of 4 bytes
-const char* const kLimitClassNames[] = {"none", "A", "B", "C", "D"};
-
 struct AnalyzeSettings {
     QString file;
-    float gainV = 0.0222550128f;
-    float gainI = 9.5138399e-05f;
+    float gainV = kDefaultGainV;
+    float gainI = kDefaultGainI;
     std::uint16_t ticks = 20000;
     std::uint8_t generation = 1;
     CaptureFilter filter = CaptureFilter::LowPass2k;
-    int limitClass = 0;
-    int mode = 0;
+    int limitClass = kNoLimits;
+    int mode = kModeAbsolute;
 };
 
 int usageError(const QString& message) {
@@ -98,61 +97,18 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     }
     if (parser.isSet(limits)) {
         const QString name = parser.value(limits);
-        s.limitClass = -1;
-        for (int i = 0; i < 5; ++i) {
-            if (name.compare(QLatin1String(kLimitClassNames[i]), Qt::CaseInsensitive) == 0) {
-                s.limitClass = i;
-            }
-        }
-        if (s.limitClass < 0) {
+        const std::optional<int> limitClass = LimitClassFromName(name.toStdString());
+        if (!limitClass) {
             return QString("--limits needs none, A, B, C or D, not '%1'").arg(name);
         }
+        s.limitClass = *limitClass;
     }
     if (parser.isSet(mode)) {
-        const auto v = integerIn(parser.value(mode), 0, 4);
+        const auto v = integerIn(parser.value(mode), 0, kDisplayModeCount - 1);
         if (!v) {
             return "--mode needs an integer from 0 to 4";
         }
         s.mode = static_cast<int>(*v);
-    }
-    return {};
-}
-
-// Reads the file into the two channels; returns an error message, empty on success.
-QString readCapture(const QString& path, std::vector<std::int16_t>& voltage,
-                    std::vector<std::int16_t>& current, std::uint32_t& blocks) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QString("cannot open %1: %2").arg(path, file.errorString());
-    }
-    const qint64 size = file.size();
-    if (size % kBlockBytes != 0) {
-        return QString("%1 is %2 bytes, not a whole number of %3-byte blocks")
-            .arg(path)
-            .arg(size)
-            .arg(kBlockBytes);
-    }
-    const qint64 count = size / kBlockBytes;
-    if (count < kMinCaptureBlocks || count > kMaxCaptureBlocks) {
-        return QString("%1 holds %2 blocks; a capture has %3 to %4")
-            .arg(path)
-            .arg(count)
-            .arg(kMinCaptureBlocks)
-            .arg(kMaxCaptureBlocks);
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != size) {
-        return QString("cannot read %1: %2").arg(path, file.errorString());
-    }
-    blocks = static_cast<std::uint32_t>(count);
-    const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const std::size_t pairs = static_cast<std::size_t>(size) / 4;
-    voltage.resize(pairs);
-    current.resize(pairs);
-    // Big-endian two's complement: voltage high, voltage low, current high, current low.
-    for (std::size_t i = 0; i < pairs; ++i) {
-        voltage[i] = static_cast<std::int16_t>((b[4 * i] << 8) | b[4 * i + 1]);
-        current[i] = static_cast<std::int16_t>((b[4 * i + 2] << 8) | b[4 * i + 3]);
     }
     return {};
 }
@@ -164,13 +120,14 @@ int runAnalyze(const QStringList& args) {
     if (const QString error = parseArguments(args, s); !error.isEmpty()) {
         return usageError(error);
     }
-    std::vector<std::int16_t> voltage, current;
-    std::uint32_t blocks = 0;
-    if (const QString error = readCapture(s.file, voltage, current, blocks); !error.isEmpty()) {
-        return usageError(error);
+    std::string error;
+    const std::optional<RawCaptureFile> file = ReadRawCaptureFile(s.file.toStdString(), error);
+    if (!file) {
+        return usageError(QString::fromStdString(error));
     }
 
-    const RawCapture raw{voltage, current, blocks, s.gainV, s.gainI, s.ticks, s.generation};
+    const RawCapture raw{file->voltage, file->current, file->blockCount, s.gainV,
+                         s.gainI,       s.ticks,       s.generation};
     AnalysisOptions options;
     options.filter = s.filter;
     options.status = AcquisitionStatus::SingleRunning;  // one capture: no energy point
@@ -184,7 +141,7 @@ int runAnalyze(const QStringList& args) {
     const LimitCheck check = checkHarmonicLimits(s.limitClass, s.mode, *shown, m->Prms, m->PF);
     QJsonObject root = measurementJson(*m);
     root.insert(QLatin1String("limits"),
-                limitCheckJson(check, QLatin1String(kLimitClassNames[s.limitClass]), s.mode));
+                limitCheckJson(check, QLatin1String(LimitClassName(s.limitClass)), s.mode));
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
     return check.text.rfind("FAILED", 0) == 0 ? 1 : 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <cmath>
 #include <optional>
 
 namespace voltaris::cli {
@@ -11,6 +12,16 @@ namespace voltaris::cli {
     bool ok = false;
     const long value = text.toLong(&ok);
     if (!ok || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The whole text as a finite number; nothing for any other text, NaN and infinities.
+[[nodiscard]] inline std::optional<double> finiteNumber(const QString& text) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;

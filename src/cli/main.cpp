@@ -1,9 +1,13 @@
 // voltaris-cli: the headless tool for test benches and scripts. JSON on standard output,
 // messages on standard error; exit 0 on success, 1 on a failed check, 2 on a usage or device error.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
+#include "cli/ChartOutput.h"
 #include "cli/Commands.h"
 
 namespace {
@@ -19,7 +23,7 @@ const Command kCommands[] = {
     {"analyze", voltaris::cli::runAnalyze, "analyse a raw capture file"},
     {"detect", voltaris::cli::runDetect, "find the meters, list them as JSON ([--port PATH]...)"},
     {"capture", voltaris::cli::runCapture,
-     "run captures and print each analysed one as JSON ([--port PATH | --demo])"},
+     "run captures and print each analysed one as JSON ([--port PATH | --demo | --replay FILE...])"},
 };
 
 void printUsage() {
@@ -32,7 +36,17 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The chart layer draws through widgets: a command that renders charts gets a QApplication,
+    // on the offscreen platform when there is no display to connect to.
+    std::unique_ptr<QCoreApplication> app;
+    if (voltaris::cli::CommandRendersCharts(argc, argv)) {
+        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName("voltaris-cli");
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2) {

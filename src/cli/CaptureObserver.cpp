@@ -1,0 +1,77 @@
+// The capture command's observer.
+#include "cli/CaptureObserver.h"
+
+#include <cstdio>
+
+#include "acquisition/WorkerMessages.h"
+#include "acquisition/WorkerPhase.h"
+
+namespace voltaris::cli {
+
+void CaptureObserver::phaseChanged(int phase) {
+    if (phase != WorkerPhaseStopped) {
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_idleSeen = true;
+    }
+    m_changed.notify_all();
+}
+
+void CaptureObserver::captureRead(bool transferred) {
+    if (!transferred) {
+        return;  // no whole capture: the communication error follows
+    }
+    // Copied now, before the worker can arm the next capture, so that none is lost.
+    (void)m_handOver.take(m_shared);
+    {
+        std::lock_guard lock(m_mutex);  // orders the notification after a waiter's check
+    }
+    m_changed.notify_all();
+}
+
+void CaptureObserver::sourceEnded() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_ended = true;
+    }
+    m_changed.notify_all();
+}
+
+void CaptureObserver::showMessage(const std::string& text, const std::string& caption) {
+    if (caption.empty()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    } else {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    }
+    if (text == kCommunicationErrorText) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_communicationError = true;
+        }
+        m_changed.notify_all();
+    }
+}
+
+void CaptureObserver::waitForIdle() {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError; });
+}
+
+std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
+    std::unique_lock lock(m_mutex);
+    std::unique_ptr<HandedCapture> capture;
+    m_changed.wait(lock, [&] {
+        capture = m_handOver.next();
+        return capture || m_ended || m_communicationError;
+    });
+    return capture;
+}
+
+bool CaptureObserver::communicationError() const {
+    std::lock_guard lock(m_mutex);
+    return m_communicationError;
+}
+
+}  // namespace voltaris::cli

@@ -1,0 +1,47 @@
+// What `voltaris-cli capture` hears from the worker: each capture is handed over when it is
+// reported, messages the window would show in a box go to standard error, and the main thread
+// waits here for the next capture, the end of a replay or a communication error.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "acquisition/AcquisitionShared.h"
+#include "acquisition/CaptureHandOver.h"
+#include "acquisition/WorkerObserver.h"
+
+namespace voltaris::cli {
+
+class CaptureObserver final : public WorkerObserver {
+public:
+    explicit CaptureObserver(const AcquisitionShared& shared) : m_shared(shared) {}
+
+    void phaseChanged(int phase) override;
+    void captureRead(bool transferred) override;
+    void sourceEnded() override;
+    void showMessage(const std::string& text, const std::string& caption) override;
+    // Messages are printed, never waited for: nothing to release.
+    void stopping() override {}
+
+    // Waits until the worker has been idle once (port adopted, calibration loaded), or a
+    // communication error was reported.
+    void waitForIdle();
+    // Waits for the next capture; null once the source ended or a communication error was
+    // reported and no capture is left. Give it back with recycle().
+    [[nodiscard]] std::unique_ptr<HandedCapture> nextCapture();
+    void recycle(std::unique_ptr<HandedCapture> capture) { m_handOver.recycle(std::move(capture)); }
+
+    [[nodiscard]] bool communicationError() const;
+
+private:
+    const AcquisitionShared& m_shared;
+    CaptureHandOver m_handOver;
+    mutable std::mutex m_mutex;         // protects the three flags below
+    std::condition_variable m_changed;  // notified when a flag is set or a capture handed over
+    bool m_idleSeen = false;
+    bool m_ended = false;
+    bool m_communicationError = false;
+};
+
+}  // namespace voltaris::cli

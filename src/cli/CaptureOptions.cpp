@@ -1,0 +1,164 @@
+// Parsing and checking the options of `voltaris-cli capture`.
+#include "cli/CaptureOptions.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+#include <cstdio>
+
+#include "acquisition/TriggerConditions.h"
+#include "analysis/Measurements.h"
+#include "cli/ArgumentValues.h"
+
+namespace voltaris::cli {
+
+int CaptureUsageError(const QString& message) {
+    std::fprintf(stderr, "voltaris-cli capture: %s\n", qPrintable(message));
+    std::fprintf(stderr,
+                 "usage: voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
+                 "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
+                 "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
+                 "[--count K] [--filter 0|1|2] [--raw FILE] [--charts PREFIX] "
+                 "[--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]\n");
+    return 2;
+}
+
+QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption port("port", "serial device of the meter", "PATH");
+    const QCommandLineOption demo("demo", "demonstration mode: synthetic signals, no meter");
+    const QCommandLineOption replay("replay", "capture from the raw capture files given");
+    const QCommandLineOption periods("periods", "mains periods per capture, 1..85", "N");
+    const QCommandLineOption preTrigger("pretrigger", "pre-trigger, 0..periods-1", "N");
+    const QCommandLineOption count("count", "K continuous captures instead of one single", "K");
+    const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
+    const QCommandLineOption raw("raw", "write the last capture's bytes to FILE", "FILE");
+    const QCommandLineOption charts("charts", "write the last capture's pages as PNG", "PREFIX");
+    const QCommandLineOption gainV("gain-v", "replay: volts per raw unit", "G");
+    const QCommandLineOption gainI("gain-i", "replay: amperes per raw unit", "G");
+    const QCommandLineOption ticks("ticks", "replay: mains period in meter ticks", "T");
+    const QCommandLineOption generation("generation", "replay: meter generation, 1 or 2", "N");
+    QCommandLineOption devRoot("dev-root", "device folder to search for ports", "DIR", "/dev");
+    QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
+    devRoot.setFlags(QCommandLineOption::HiddenFromHelp);
+    sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, raw, charts, gainV,
+                       gainI, ticks, generation, devRoot, sysRoot});
+
+    struct Threshold {
+        QCommandLineOption option;
+        float* target;
+        TriggerField field;
+    };
+    TriggerThresholds& t = s.thresholds;
+    Threshold thresholds[] = {
+        {{"urms-low", "Urms low threshold (V)", "V"}, &t.urmsLow, kUrmsLow},
+        {{"urms-high", "Urms high threshold (V)", "V"}, &t.urmsHigh, kUrmsHigh},
+        {{"irms-low", "Irms low threshold (A)", "A"}, &t.irmsLow, kIrmsLow},
+        {{"irms-high", "Irms high threshold (A)", "A"}, &t.irmsHigh, kIrmsHigh},
+        {{"prms-low", "Prms low threshold (W)", "W"}, &t.prmsLow, kPrmsLow},
+        {{"prms-high", "Prms high threshold (W)", "W"}, &t.prmsHigh, kPrmsHigh},
+        {{"upeak", "Upeak threshold (V)", "V"}, &t.upeakMax, kUpeakMax},
+        {{"ipeak", "Ipeak threshold (A)", "A"}, &t.ipeakMax, kIpeakMax},
+    };
+    for (const Threshold& threshold : thresholds) {
+        parser.addOption(threshold.option);
+    }
+    if (!parser.parse(args)) {
+        return parser.errorText();
+    }
+
+    s.demo = parser.isSet(demo);
+    s.port = parser.value(port);
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(replay)) {
+        if (positional.isEmpty()) {
+            return "--replay needs at least one capture file";
+        }
+        s.replayFiles = positional;
+    } else if (!positional.isEmpty()) {
+        return QString("unexpected argument '%1'").arg(positional.first());
+    }
+    if (int(s.demo) + int(parser.isSet(port)) + int(parser.isSet(replay)) > 1) {
+        return "--port, --demo and --replay exclude each other";
+    }
+    if (parser.isSet(port) && s.port.isEmpty()) {
+        return "--port needs a device path";
+    }
+    if (parser.isSet(periods)) {
+        const auto v = integerIn(parser.value(periods), kMinPeriodCount, kMaxPeriodCount);
+        if (!v) {
+            return QString("--periods needs an integer from 1 to %1").arg(kMaxPeriodCount);
+        }
+        s.periods = static_cast<int>(*v);
+    }
+    if (parser.isSet(preTrigger)) {
+        const auto v = integerIn(parser.value(preTrigger), 0, s.periods - 1);
+        if (!v) {
+            return QString("--pretrigger needs an integer from 0 to %1").arg(s.periods - 1);
+        }
+        s.preTrigger = static_cast<int>(*v);
+    }
+    for (const Threshold& threshold : thresholds) {
+        if (!parser.isSet(threshold.option)) {
+            continue;
+        }
+        const std::optional<double> value = finiteNumber(parser.value(threshold.option));
+        if (!value) {
+            return QString("--%1 needs a number, not '%2'")
+                .arg(threshold.option.names().first(), parser.value(threshold.option));
+        }
+        // Held to the range of the window's trigger-condition boxes.
+        *threshold.target = static_cast<float>(
+            std::clamp(*value, 0.0, static_cast<double>(TriggerCap(threshold.field))));
+    }
+    if (parser.isSet(count)) {
+        const auto v = integerIn(parser.value(count), 1, 1000000);
+        if (!v) {
+            return "--count needs a positive integer";
+        }
+        s.count = static_cast<int>(*v);
+    }
+    if (parser.isSet(filter)) {
+        const auto v = integerIn(parser.value(filter), 0, 2);
+        if (!v) {
+            return "--filter needs 0, 1 or 2";
+        }
+        s.filter = *captureFilterFromIndex(static_cast<int>(*v));
+    }
+    for (auto [option, target] : {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
+        *target = parser.value(*option);
+        if (parser.isSet(*option) && target->isEmpty()) {
+            return QString("--%1 needs a file name").arg(option->names().first());
+        }
+    }
+    for (auto [option, target] : {std::pair{&gainV, &s.gainV}, std::pair{&gainI, &s.gainI}}) {
+        if (parser.isSet(*option)) {
+            const std::optional<double> value = finiteNumber(parser.value(*option));
+            if (!value || !(*value > 0)) {
+                return QString("--%1 needs a number above 0, not '%2'")
+                    .arg(option->names().first(), parser.value(*option));
+            }
+            *target = static_cast<float>(*value);
+        }
+    }
+    if (parser.isSet(ticks)) {
+        const auto v = integerIn(parser.value(ticks), 0, 65535);
+        if (!v) {
+            return "--ticks needs an integer from 0 to 65535";
+        }
+        s.ticks = static_cast<std::uint16_t>(*v);
+    }
+    if (parser.isSet(generation)) {
+        const auto v = integerIn(parser.value(generation), 1, 2);
+        if (!v) {
+            return "--generation needs 1 or 2";
+        }
+        s.generation = static_cast<std::uint8_t>(*v);
+    }
+    s.devRoot = parser.value(devRoot);
+    s.sysRoot = parser.value(sysRoot);
+    return {};
+}
+
+}  // namespace voltaris::cli

@@ -1,0 +1,41 @@
+// The options of `voltaris-cli capture`: where the captures come from (a named port, the meters
+// found, the demonstration generator or replayed files), periods, trigger, count, filter and
+// what to write besides the JSON lines.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "acquisition/AcqRequest.h"
+#include "analysis/MeasurementSet.h"
+#include "device/CalibrationParams.h"
+
+namespace voltaris::cli {
+
+struct CaptureSettings {
+    QString port;
+    bool demo = false;
+    QStringList replayFiles;  // --replay: these files instead of a meter
+    int periods = kDefaultPeriodCount;
+    int preTrigger = 0;
+    TriggerThresholds thresholds;
+    int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
+    CaptureFilter filter = CaptureFilter::LowPass2k;
+    QString rawFile;
+    QString chartsPrefix;  // --charts: the pages of the last capture as PNG files
+    // What replayed files do not say.
+    float gainV = kDefaultGainV;
+    float gainI = kDefaultGainI;
+    std::uint16_t ticks = 20000;
+    std::uint8_t generation = 1;
+    QString devRoot;
+    QString sysRoot;
+};
+
+// Fills `s` from the arguments; returns an error message, empty when all are valid.
+[[nodiscard]] QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s);
+
+// Prints the message and the usage line on standard error; returns the exit status 2.
+int CaptureUsageError(const QString& message);
+
+}  // namespace voltaris::cli

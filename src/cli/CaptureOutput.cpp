@@ -1,0 +1,53 @@
+// JSON lines of the capture command.
+#include "cli/CaptureOutput.h"
+
+#include <QJsonDocument>
+#include <cstdio>
+
+#include "analysis/HarmonicLimits.h"
+#include "analysis/HarmonicsCoupling.h"
+#include "cli/MeasurementJson.h"
+
+namespace voltaris::cli {
+
+QJsonObject CalibrationJson(const CalibrationParams& c) {
+    return QJsonObject{
+        {"gainV", static_cast<double>(c.gainV)},
+        {"gainI", static_cast<double>(c.gainI)},
+        {"factoryGainV", static_cast<double>(c.factoryGainV)},
+        {"factoryGainI", static_cast<double>(c.factoryGainI)},
+        {"logPeriod", static_cast<int>(c.logPeriod)},
+        {"serialNumber", static_cast<int>(c.serialNumber)},
+        {"lastCalibrationDate", static_cast<qint64>(c.lastCalibrationDate)},
+        {"factoryCalibrationDate", static_cast<qint64>(c.factoryCalibrationDate)},
+    };
+}
+
+std::optional<QJsonObject> CaptureJson(const HandedCapture& capture, DeviceGeneration generation,
+                                       CaptureFilter filter, MeasurementSet& m) {
+    AnalysisOptions options;
+    options.filter = filter;
+    options.status = AcquisitionStatus::SingleRunning;  // each line stands alone: no energy
+    StatisticsGrid stats;
+    if (!DoCalculations(capture.raw(generation), options, m, stats)) {
+        return std::nullopt;
+    }
+    const LimitCheck check = checkHarmonicLimits(
+        kNoLimits, kModeAbsolute, *harmonicDisplayValues(m, kModeAbsolute), m.Prms, m.PF);
+    const CaptureBuffer& b = capture.buffer;
+    QJsonObject o = measurementJson(m);
+    o.insert("limits", limitCheckJson(check, "none", kModeAbsolute));
+    o.insert("blockCount", b.blockCount);
+    o.insert("mainsPeriodTicks", b.mainsPeriodTicks);
+    o.insert("hardwareVersion", b.hardwareVersion);
+    o.insert("calibration", CalibrationJson(capture.calibration));
+    return o;
+}
+
+void PrintJsonLine(const QJsonObject& object) {
+    std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+}  // namespace voltaris::cli
