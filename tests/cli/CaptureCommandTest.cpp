@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -223,6 +226,72 @@ TEST_F(CaptureCommand, BadOptionsAreUsageErrors) {
         const CliResult r = run(QStringList{"capture", "--demo"} + options);
         EXPECT_EQ(r.exitCode, 2) << options.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << options.join(' ').toStdString();
+    }
+}
+
+// Files written by --raw play back through the whole capture path: one capture per file, in the
+// order given, with the numbers analyze finds in each; the run ends after the last file.
+TEST_F(CaptureCommand, ReplayRunsTheCapturePathOnRawFiles) {
+    auto meter = startMeter();
+    const QString files[] = {path("three.raw"), path("five.raw")};
+    const QString periods[] = {"3", "5"};
+    QJsonObject captured;
+    for (int k = 0; k < 2; ++k) {
+        const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
+                                 "--periods", periods[k], "--raw", files[k]});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        captured = r.lines.back();
+    }
+    const QJsonObject calibration = captured["calibration"].toObject();
+    const QStringList scaling = {
+        "--gain-v", QString::number(calibration["gainV"].toDouble(), 'g', 17),
+        "--gain-i", QString::number(calibration["gainI"].toDouble(), 'g', 17),
+        "--ticks",  QString::number(captured["mainsPeriodTicks"].toInt())};
+
+    const CliResult replay =
+        run(QStringList{"capture", "--replay", files[0], files[1], "--count", "5"} + scaling);
+    ASSERT_EQ(replay.exitCode, 0) << replay.err.toStdString();
+    ASSERT_EQ(replay.lines.size(), 2u);
+    for (int k = 0; k < 2; ++k) {
+        const CliResult a = run(QStringList{"analyze", files[k]} + scaling);
+        ASSERT_EQ(a.exitCode, 0) << a.err.toStdString();
+        const QJsonObject analysed = QJsonDocument::fromJson(a.out).object();
+        EXPECT_EQ(replay.lines[k]["blockCount"].toInt(), periods[k].toInt() + 2);
+        for (const char* key : {"Vrms", "Irms", "Prms", "PF", "THDI", "F"}) {
+            EXPECT_EQ(replay.lines[k][key].toDouble(), analysed[key].toDouble()) << key << k;
+        }
+    }
+}
+
+// A file that is not a capture stops the run before any capture, naming the file.
+TEST_F(CaptureCommand, ReplayOfABadFileIsReportedBeforeAnyCapture) {
+    QFile partial(path("partial.raw"));
+    ASSERT_TRUE(partial.open(QIODevice::WriteOnly));
+    partial.write(QByteArray(5 * 1024 - 7, '\x01'));
+    partial.close();
+    for (const QString& file : {path("partial.raw"), path("missing.raw")}) {
+        const CliResult r = run({"capture", "--replay", file});
+        EXPECT_EQ(r.exitCode, 2) << file.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << file.toStdString();
+        EXPECT_TRUE(r.err.contains(file)) << r.err.toStdString();
+    }
+}
+
+// --charts renders every built page of the last capture to PNG files under the prefix.
+TEST_F(CaptureCommand, ChartsAreWrittenForTheLastCapture) {
+    const QString prefix = path("charts/run-");
+    ASSERT_TRUE(QDir().mkpath(path("charts")));
+    const CliResult r = run({"capture", "--demo", "--count", "2", "--charts", prefix});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList written = QDir(path("charts")).entryList({"run-*.png"}, QDir::Files);
+    EXPECT_FALSE(written.isEmpty());
+    for (const QString& name : written) {
+        QImage image(path("charts/") + name);
+        ASSERT_FALSE(image.isNull()) << name.toStdString();
+        EXPECT_TRUE(r.err.contains(name)) << name.toStdString();
+        // A drawn chart holds more than its background colour.
+        EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2), image.pixel(1, 1))
+            << name.toStdString();
     }
 }
 
