@@ -17,6 +17,7 @@
 #include "device/CalibrationParams.h"
 #include "cli/ArgumentValues.h"
 #include "cli/Commands.h"
+#include "cli/FileScalingOptions.h"
 #include "cli/MeasurementJson.h"
 
 namespace voltaris::cli {
@@ -25,10 +26,7 @@ namespace {
 
 struct AnalyzeSettings {
     QString file;
-    float gainV = kDefaultGainV;
-    float gainI = kDefaultGainI;
-    std::uint16_t ticks = 20000;
-    std::uint8_t generation = 1;
+    FileScaling scaling;
     CaptureFilter filter = CaptureFilter::LowPass2k;
     int limitClass = kNoLimits;
     int mode = kModeAbsolute;
@@ -37,8 +35,9 @@ struct AnalyzeSettings {
 int usageError(const QString& message) {
     std::fprintf(stderr, "voltaris-cli analyze: %s\n", qPrintable(message));
     std::fprintf(stderr,
-                 "usage: voltaris-cli analyze FILE [--gain-v G] [--gain-i G] [--ticks T] "
-                 "[--generation 1|2] [--filter 0|1|2] [--limits none|A|B|C|D] [--mode 0..4]\n");
+                 "usage: voltaris-cli analyze FILE %s [--filter 0|1|2] [--limits none|A|B|C|D] "
+                 "[--mode 0..4]\n",
+                 FileScalingOptions::kUsage);
     return 2;
 }
 
@@ -47,14 +46,12 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument("FILE", "raw capture: blocks of 1024 bytes");
-    const QCommandLineOption gainV("gain-v", "volts per raw unit", "G");
-    const QCommandLineOption gainI("gain-i", "amperes per raw unit", "G");
-    const QCommandLineOption ticks("ticks", "mains period in meter ticks", "T");
-    const QCommandLineOption generation("generation", "meter generation, 1 or 2", "N");
+    const FileScalingOptions scaling;
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
     const QCommandLineOption limits("limits", "none, A, B, C or D", "CLASS");
     const QCommandLineOption mode("mode", "harmonics display mode 0..4", "M");
-    parser.addOptions({gainV, gainI, ticks, generation, filter, limits, mode});
+    parser.addOptions({filter, limits, mode});
+    scaling.addTo(parser);
     if (!parser.parse(args)) {
         return parser.errorText();
     }
@@ -64,29 +61,8 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     }
     s.file = files.first();
 
-    for (auto [option, target] : {std::pair{&gainV, &s.gainV}, std::pair{&gainI, &s.gainI}}) {
-        if (parser.isSet(*option)) {
-            bool ok = false;
-            *target = parser.value(*option).toFloat(&ok);
-            if (!ok || !std::isfinite(*target)) {
-                return QString("--%1 needs a finite number, not '%2'")
-                    .arg(option->names().first(), parser.value(*option));
-            }
-        }
-    }
-    if (parser.isSet(ticks)) {
-        const auto v = integerIn(parser.value(ticks), 0, 65535);
-        if (!v) {
-            return "--ticks needs an integer from 0 to 65535";
-        }
-        s.ticks = static_cast<std::uint16_t>(*v);
-    }
-    if (parser.isSet(generation)) {
-        const auto v = integerIn(parser.value(generation), 1, 2);
-        if (!v) {
-            return "--generation needs 1 or 2";
-        }
-        s.generation = static_cast<std::uint8_t>(*v);
+    if (QString error = scaling.read(parser, s.scaling); !error.isEmpty()) {
+        return error;
     }
     if (parser.isSet(filter)) {
         const auto v = integerIn(parser.value(filter), 0, 2);
@@ -126,8 +102,9 @@ int runAnalyze(const QStringList& args) {
         return usageError(QString::fromStdString(error));
     }
 
-    const RawCapture raw{file->voltage, file->current, file->blockCount, s.gainV,
-                         s.gainI,       s.ticks,       s.generation};
+    const FileScaling& k = s.scaling;
+    const RawCapture raw{file->voltage, file->current, file->blockCount, k.gainV,
+                         k.gainI,       k.ticks,       k.generation};
     AnalysisOptions options;
     options.filter = s.filter;
     options.status = AcquisitionStatus::SingleRunning;  // one capture: no energy point

@@ -45,11 +45,11 @@ CaptureOrigin replayOrigin(const CaptureSettings& s) {
         paths.push_back(file.toStdString());
     }
     std::string error;
-    origin.source = ReplayCaptureSource::open(paths, error, {.mainsPeriodTicks = s.ticks});
+    origin.source = ReplayCaptureSource::open(paths, error, {.mainsPeriodTicks = s.scaling.ticks});
     if (!origin.source) {
         std::fprintf(stderr, "%s: %s\n", kCommandName, error.c_str());
     }
-    origin.generation = s.generation;
+    origin.generation = s.scaling.generation;
     return origin;
 }
 
@@ -117,8 +117,8 @@ int runCapture(const QStringList& args) {
     (void)shared->setTrigger(s.preTrigger, s.thresholds);
     if (replay) {
         CalibrationParams calibration;
-        calibration.gainV = s.gainV;
-        calibration.gainI = s.gainI;
+        calibration.gainV = s.scaling.gainV;
+        calibration.gainI = s.scaling.gainI;
         shared->setCalibration(calibration);
     }
     shared->setState(AcqStatus::Idle);

@@ -17,8 +17,8 @@ int CaptureUsageError(const QString& message) {
                  "usage: voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
                  "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
                  "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
-                 "[--count K] [--filter 0|1|2] [--raw FILE] [--charts PREFIX] "
-                 "[--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]\n");
+                 "[--count K] [--filter 0|1|2] [--raw FILE] [--charts PREFIX] %s\n",
+                 FileScalingOptions::kUsage);
     return 2;
 }
 
@@ -34,16 +34,14 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
     const QCommandLineOption raw("raw", "write the last capture's bytes to FILE", "FILE");
     const QCommandLineOption charts("charts", "write the last capture's pages as PNG", "PREFIX");
-    const QCommandLineOption gainV("gain-v", "replay: volts per raw unit", "G");
-    const QCommandLineOption gainI("gain-i", "replay: amperes per raw unit", "G");
-    const QCommandLineOption ticks("ticks", "replay: mains period in meter ticks", "T");
-    const QCommandLineOption generation("generation", "replay: meter generation, 1 or 2", "N");
+    const FileScalingOptions scaling;
     QCommandLineOption devRoot("dev-root", "device folder to search for ports", "DIR", "/dev");
     QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
     devRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, raw, charts, gainV,
-                       gainI, ticks, generation, devRoot, sysRoot});
+    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, raw, charts,
+                       devRoot, sysRoot});
+    scaling.addTo(parser);
 
     struct Threshold {
         QCommandLineOption option;
@@ -132,29 +130,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
             return QString("--%1 needs a file name").arg(option->names().first());
         }
     }
-    for (auto [option, target] : {std::pair{&gainV, &s.gainV}, std::pair{&gainI, &s.gainI}}) {
-        if (parser.isSet(*option)) {
-            const std::optional<double> value = finiteNumber(parser.value(*option));
-            if (!value || !(*value > 0)) {
-                return QString("--%1 needs a number above 0, not '%2'")
-                    .arg(option->names().first(), parser.value(*option));
-            }
-            *target = static_cast<float>(*value);
-        }
-    }
-    if (parser.isSet(ticks)) {
-        const auto v = integerIn(parser.value(ticks), 0, 65535);
-        if (!v) {
-            return "--ticks needs an integer from 0 to 65535";
-        }
-        s.ticks = static_cast<std::uint16_t>(*v);
-    }
-    if (parser.isSet(generation)) {
-        const auto v = integerIn(parser.value(generation), 1, 2);
-        if (!v) {
-            return "--generation needs 1 or 2";
-        }
-        s.generation = static_cast<std::uint8_t>(*v);
+    if (QString error = scaling.read(parser, s.scaling); !error.isEmpty()) {
+        return error;
     }
     s.devRoot = parser.value(devRoot);
     s.sysRoot = parser.value(sysRoot);

@@ -8,7 +8,7 @@
 
 #include "acquisition/AcqRequest.h"
 #include "analysis/MeasurementSet.h"
-#include "device/CalibrationParams.h"
+#include "cli/FileScalingOptions.h"
 
 namespace voltaris::cli {
 
@@ -23,11 +23,7 @@ struct CaptureSettings {
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;  // --charts: the pages of the last capture as PNG files
-    // What replayed files do not say.
-    float gainV = kDefaultGainV;
-    float gainI = kDefaultGainI;
-    std::uint16_t ticks = 20000;
-    std::uint8_t generation = 1;
+    FileScaling scaling;  // what replayed files do not say
     QString devRoot;
     QString sysRoot;
 };
