@@ -1,18 +1,17 @@
 // voltaris-cli detect: finds the meters among the ports present and the ports named, and prints
-// them as a JSON array; the progress of the detection goes to standard error.
+// them as a JSON array; the progress of the detection goes to standard error. It only lists: no
+// meter is selected, so no clock is set.
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
-#include "device/MeterDetection.h"
-#include "device/PortEnumerator.h"
+#include "cli/MeterLookup.h"
 
 namespace voltaris::cli {
 
@@ -71,19 +70,9 @@ int runDetect(const QStringList& args) {
     for (const QString& path : parser.values(portOption)) {
         namedPaths.push_back(path.toStdString());
     }
-    const char* environmentList = std::getenv(kPortsEnvironmentVariable);
-    const PortEnumerator enumerator(parser.value(devRootOption).toStdString(),
-                                    parser.value(sysRootOption).toStdString());
-    const std::vector<PortCandidate> ports = MergePorts(
-        NamedPorts(namedPaths, environmentList ? environmentList : ""), enumerator.enumerate());
-
-    DetectionObserver observer;
-    observer.status = [](const std::string& headline, const std::string& detail) {
-        std::fprintf(stderr, "%s %s\n", headline.c_str(), detail.c_str());
-    };
-    observer.message = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
     // The detected ports stay open until the process ends, as they would in the window.
-    const DetectionResult result = DetectMeters(ports, observer);
+    const DetectionResult result =
+        lookUpMeters(namedPaths, parser.value(devRootOption), parser.value(sysRootOption));
 
     // The array is printed even when empty, so that scripts always read valid JSON.
     std::fputs(
