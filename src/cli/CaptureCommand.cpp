@@ -1,8 +1,8 @@
 // voltaris-cli capture: takes the named meter (or finds one, or falls back to demonstration
-// mode, or replays raw capture files), runs the acquisition worker for one single or K
-// continuous captures, and prints each analysed capture as one line of JSON. Messages the
-// window would show in a box go to standard error. The meter is selected as the window selects
-// it: a second-generation meter has its clock set once, before the first arming.
+// mode, or replays raw capture files), applies the selection as the window does (the clock of
+// a second-generation meter is set once, before the first arming), runs the acquisition worker
+// for one single or K continuous captures, and prints each analysed capture as one line of
+// JSON or of text. Messages the window would show in a box go to standard error.
 #include <QString>
 #include <cstdio>
 #include <memory>
@@ -132,18 +132,18 @@ int runCapture(const QStringList& args) {
             failed = observer.communicationError();
             break;
         }
-        const std::optional<QJsonObject> json =
-            CaptureJson(*capture, origin.generation, s.filter, *m);
-        if (!json) {
+        const std::optional<LimitCheck> check =
+            AnalyseCapture(*capture, origin.generation, s.filter, *m);
+        if (!check) {
             std::fprintf(stderr, "%s: a capture of %d blocks could not be analysed\n", kCommandName,
                          capture->buffer.blockCount);
             failed = true;
             break;
         }
-        PrintJsonLine(*json);
+        ++printed;
+        PrintCapture(s.format, printed, *capture, *m, *check);
         observer.recycle(std::move(last));
         last = std::move(capture);
-        ++printed;
     }
     shared->setState(AcqStatus::Idle);
     if (!worker.stop()) {

@@ -17,8 +17,8 @@ int CaptureUsageError(const QString& message) {
                  "usage: voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
                  "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
                  "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
-                 "[--count K] [--filter 0|1|2] [--raw FILE] [--charts PREFIX] "
-                 "[--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]\n");
+                 "[--count K] [--filter 0|1|2] [--format text|json] [--raw FILE] "
+                 "[--charts PREFIX] [--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]\n");
     return 2;
 }
 
@@ -42,8 +42,9 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
     devRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, raw, charts, gainV,
-                       gainI, ticks, generation, devRoot, sysRoot});
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, format, raw, charts,
+                       gainV, gainI, ticks, generation, devRoot, sysRoot});
 
     struct Threshold {
         QCommandLineOption option;
@@ -126,7 +127,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
         }
         s.filter = *captureFilterFromIndex(static_cast<int>(*v));
     }
-    for (auto [option, target] : {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
+    for (auto [option, target] :
+         {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
         *target = parser.value(*option);
         if (parser.isSet(*option) && target->isEmpty()) {
             return QString("--%1 needs a file name").arg(option->names().first());
@@ -158,7 +160,7 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     }
     s.devRoot = parser.value(devRoot);
     s.sysRoot = parser.value(sysRoot);
-    return {};
+    return readOutputFormat(parser, s.format);
 }
 
 }  // namespace voltaris::cli

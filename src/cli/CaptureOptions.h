@@ -1,6 +1,6 @@
 // The options of `voltaris-cli capture`: where the captures come from (a named port, the meters
 // found, the demonstration generator or replayed files), periods, trigger, count, filter and
-// what to write besides the JSON lines.
+// what to write besides the lines printed (JSON, or a summary for a person).
 #pragma once
 
 #include <QString>
@@ -8,6 +8,7 @@
 
 #include "acquisition/AcqRequest.h"
 #include "analysis/MeasurementSet.h"
+#include "cli/OutputFormat.h"
 #include "device/CalibrationParams.h"
 
 namespace voltaris::cli {
@@ -23,6 +24,7 @@ struct CaptureSettings {
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;  // --charts: the pages of the last capture as PNG files
+    OutputFormat format = OutputFormat::Json;
     // What replayed files do not say.
     float gainV = kDefaultGainV;
     float gainI = kDefaultGainI;

@@ -1,6 +1,6 @@
 // voltaris-cli detect: finds the meters among the ports present and the ports named, and prints
-// them as a JSON array; the progress of the detection goes to standard error. It only lists: no
-// meter is selected, so no clock is set.
+// them as a JSON array or, for a person, as a table; the progress of the detection goes to
+// standard error. It only lists: no meter is selected, so no clock is set.
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +12,8 @@
 
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
+#include "cli/OutputFormat.h"
+#include "cli/TextSummary.h"
 
 namespace voltaris::cli {
 
@@ -38,7 +40,8 @@ int runDetect(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Finds the meters on the Bluetooth serial ports and on the ports named with --port or in "
-        "VOLTARIS_PORTS (colon-separated), and prints them as a JSON array.");
+        "VOLTARIS_PORTS (colon-separated), and lists them: a table on a terminal, a JSON array "
+        "otherwise.");
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption("port", "Also probe this serial device (repeatable).",
                                         "PATH");
@@ -49,9 +52,8 @@ int runDetect(const QStringList& args) {
                                      "/sys");
     devRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
     sysRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(portOption);
-    parser.addOption(devRootOption);
-    parser.addOption(sysRootOption);
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({portOption, format, devRootOption, sysRootOption});
     if (!parser.parse(args)) {
         std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(parser.errorText()));
         return 2;
@@ -65,6 +67,11 @@ int runDetect(const QStringList& args) {
                      qPrintable(parser.positionalArguments().constFirst()));
         return 2;
     }
+    OutputFormat outputFormat = OutputFormat::Json;
+    if (const QString error = readOutputFormat(parser, outputFormat); !error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(error));
+        return 2;
+    }
 
     std::vector<std::string> namedPaths;
     for (const QString& path : parser.values(portOption)) {
@@ -74,6 +81,10 @@ int runDetect(const QStringList& args) {
     const DetectionResult result =
         lookUpMeters(namedPaths, parser.value(devRootOption), parser.value(sysRootOption));
 
+    if (outputFormat == OutputFormat::Text) {
+        printText(meterTable(result.meters));
+        return result.meters.empty() ? 2 : 0;
+    }
     // The array is printed even when empty, so that scripts always read valid JSON.
     std::fputs(
         QJsonDocument(metersAsJson(result.meters)).toJson(QJsonDocument::Compact).constData(),
