@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `make run`: starts the desktop program; with a port given (make run PORT=/dev/pts/7) that port
 # is probed for a meter, otherwise the computer's Bluetooth ports are, and the demonstration
-# runs when no meter answers. Without a display it says so and runs the headless demonstration
-# capture instead.
+# runs when no meter answers. Without a display it says so and shows a few demonstration
+# captures from the headless tool instead, one readable line each.
 # Usage: tools/run.sh BUILD_DIR [PORT]
 set -euo pipefail
 build=${1:-build}
@@ -10,8 +10,8 @@ port=${2:-}
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): the window cannot open."
-    echo "Running the headless demonstration capture instead: voltaris-cli capture --demo"
-    exec "$build/src/cli/voltaris-cli" capture --demo
+    echo "Running headless demonstration captures instead: voltaris-cli capture --demo --count 5"
+    exec "$build/src/cli/voltaris-cli" capture --demo --count 5 --format text
 fi
 
 program="$build/src/ui/voltaris"

@@ -1,5 +1,6 @@
 // voltaris-cli analyze: runs the capture analysis on a raw capture file (the bytes of the
-// meter's B reply) and prints the measurements and the harmonic limit verdict as JSON.
+// meter's B reply) and prints the measurements and the harmonic limit verdict as JSON, or as
+// one line of the main quantities for a person.
 #include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,11 +15,13 @@
 #include "analysis/HarmonicLimits.h"
 #include "analysis/HarmonicsCoupling.h"
 #include "analysis/Measurements.h"
-#include "device/CalibrationParams.h"
 #include "cli/ArgumentValues.h"
 #include "cli/Commands.h"
 #include "cli/FileScalingOptions.h"
 #include "cli/MeasurementJson.h"
+#include "cli/OutputFormat.h"
+#include "cli/TextSummary.h"
+#include "device/CalibrationParams.h"
 
 namespace voltaris::cli {
 
@@ -30,13 +33,14 @@ struct AnalyzeSettings {
     CaptureFilter filter = CaptureFilter::LowPass2k;
     int limitClass = kNoLimits;
     int mode = kModeAbsolute;
+    OutputFormat format = OutputFormat::Json;
 };
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "voltaris-cli analyze: %s\n", qPrintable(message));
     std::fprintf(stderr,
                  "usage: voltaris-cli analyze FILE %s [--filter 0|1|2] [--limits none|A|B|C|D] "
-                 "[--mode 0..4]\n",
+                 "[--mode 0..4] [--format text|json]\n",
                  FileScalingOptions::kUsage);
     return 2;
 }
@@ -50,7 +54,8 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
     const QCommandLineOption limits("limits", "none, A, B, C or D", "CLASS");
     const QCommandLineOption mode("mode", "harmonics display mode 0..4", "M");
-    parser.addOptions({filter, limits, mode});
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({filter, limits, mode, format});
     scaling.addTo(parser);
     if (!parser.parse(args)) {
         return parser.errorText();
@@ -86,7 +91,7 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
         }
         s.mode = static_cast<int>(*v);
     }
-    return {};
+    return readOutputFormat(parser, s.format);
 }
 
 }  // namespace
@@ -116,12 +121,17 @@ int runAnalyze(const QStringList& args) {
 
     const HarmonicArray* shown = harmonicDisplayValues(*m, s.mode);
     const LimitCheck check = checkHarmonicLimits(s.limitClass, s.mode, *shown, m->Prms, m->PF);
+    const int status = check.text.rfind("FAILED", 0) == 0 ? 1 : 0;
+    if (s.format == OutputFormat::Text) {
+        printText(captureSummary(*m, check, s.limitClass));
+        return status;
+    }
     QJsonObject root = measurementJson(*m);
     root.insert(QLatin1String("limits"),
                 limitCheckJson(check, QLatin1String(LimitClassName(s.limitClass)), s.mode));
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-    return check.text.rfind("FAILED", 0) == 0 ? 1 : 0;
+    return status;
 }
 
 }  // namespace voltaris::cli

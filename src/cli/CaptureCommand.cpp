@@ -1,10 +1,10 @@
 // voltaris-cli capture: takes the named meter (or finds one, or falls back to demonstration
-// mode, or replays raw capture files), runs the acquisition worker for one single or K
-// continuous captures, and prints each analysed capture as one line of JSON. Messages the
-// window would show in a box go to standard error.
+// mode, or replays raw capture files), applies the selection as the window does (the clock of
+// a second-generation meter is set once, before the first arming), runs the acquisition worker
+// for one single or K continuous captures, and prints each analysed capture as one line of
+// JSON or of text. Messages the window would show in a box go to standard error.
 #include <QString>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,9 +20,7 @@
 #include "cli/CaptureOutput.h"
 #include "cli/ChartOutput.h"
 #include "cli/Commands.h"
-#include "device/MeterCommands.h"
-#include "device/MeterDetection.h"
-#include "device/PortEnumerator.h"
+#include "cli/MeterLookup.h"
 #include "infra/Log.h"
 
 namespace voltaris::cli {
@@ -33,7 +31,7 @@ constexpr const char* kCommandName = "voltaris-cli capture";
 
 // Where the captures come from. Without a source, a device error was already reported.
 struct CaptureOrigin {
-    std::unique_ptr<SerialPort> port;  // the meter's, kept open while the worker runs
+    std::optional<DetectedMeter> meter;  // its port stays open while the worker runs
     DeviceGeneration generation = kGenerationV1;
     std::unique_ptr<CaptureSource> source;
 };
@@ -61,38 +59,21 @@ CaptureOrigin meterOrigin(const CaptureSettings& s) {
     }
     if (!s.port.isEmpty()) {
         const std::string path = s.port.toStdString();
-        origin.port = OpenPort(path);
-        if (!origin.port) {
-            std::fprintf(stderr, "%s: cannot open port %s\n", kCommandName, path.c_str());
-            return origin;
-        }
-        const StatusQuery query = QueryStatus(*origin.port);
-        if (!query.status || query.status->generation == 0) {
+        DetectionResult result = lookUpMeterOn(path);
+        if (result.meters.empty()) {
             std::fprintf(stderr, "%s: no meter answers on %s\n", kCommandName, path.c_str());
-            origin.port.reset();
             return origin;
         }
-        origin.generation = static_cast<DeviceGeneration>(query.status->generation);
-        origin.source = std::make_unique<MeterCaptureSource>();
-        return origin;
+        origin.meter = std::move(result.meters.front());
+    } else {
+        DetectionResult result = lookUpMeters({}, s.devRoot, s.sysRoot);
+        if (result.meters.empty()) {
+            origin.source = std::make_unique<DemoCaptureSource>();
+            return origin;
+        }
+        // The other meters' ports close here; the first one is the default selection.
+        origin.meter = std::move(result.meters.front());
     }
-    const char* environmentList = std::getenv(kPortsEnvironmentVariable);
-    const PortEnumerator enumerator(s.devRoot.toStdString(), s.sysRoot.toStdString());
-    DetectionObserver observer;
-    observer.status = [](const std::string& headline, const std::string& detail) {
-        std::fprintf(stderr, "%s %s\n", headline.c_str(), detail.c_str());
-    };
-    observer.message = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
-    DetectionResult result = DetectMeters(
-        MergePorts(NamedPorts({}, environmentList ? environmentList : ""), enumerator.enumerate()),
-        observer);
-    if (result.meters.empty()) {
-        origin.source = std::make_unique<DemoCaptureSource>();
-        return origin;
-    }
-    // The other meters' ports close here; the first one is the default selection.
-    origin.port = std::move(result.meters.front().port);
-    origin.generation = result.meters.front().generation;
     origin.source = std::make_unique<MeterCaptureSource>();
     return origin;
 }
@@ -111,8 +92,13 @@ int runCapture(const QStringList& args) {
         return 2;
     }
 
+    SerialPort* const port = origin.meter ? origin.meter->port.get() : nullptr;
+    if (!replay) {
+        // As the window does before its worker starts: the port is not shared yet.
+        origin.generation = SelectMeter(origin.meter ? &*origin.meter : nullptr);
+    }
     auto shared = std::make_shared<AcquisitionShared>();
-    shared->setPort(origin.port.get());
+    shared->setPort(port);
     (void)shared->setPeriodCount(s.periods);  // validated above
     (void)shared->setTrigger(s.preTrigger, s.thresholds);
     if (replay) {
@@ -146,22 +132,25 @@ int runCapture(const QStringList& args) {
             failed = observer.communicationError();
             break;
         }
-        const std::optional<QJsonObject> json = CaptureJson(*capture, origin.generation, s.filter, *m);
-        if (!json) {
+        const std::optional<LimitCheck> check =
+            AnalyseCapture(*capture, origin.generation, s.filter, *m);
+        if (!check) {
             std::fprintf(stderr, "%s: a capture of %d blocks could not be analysed\n", kCommandName,
                          capture->buffer.blockCount);
             failed = true;
             break;
         }
-        PrintJsonLine(*json);
+        ++printed;
+        PrintCapture(s.format, printed, *capture, *m, *check);
         observer.recycle(std::move(last));
         last = std::move(capture);
-        ++printed;
     }
     shared->setState(AcqStatus::Idle);
     if (!worker.stop()) {
         // The worker still uses the port: keep it open until the process ends.
-        (void)origin.port.release();
+        if (origin.meter) {
+            (void)origin.meter->port.release();
+        }
     }
     if (last && !s.rawFile.isEmpty()) {
         std::string error;

@@ -17,7 +17,8 @@ int CaptureUsageError(const QString& message) {
                  "usage: voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
                  "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
                  "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
-                 "[--count K] [--filter 0|1|2] [--raw FILE] [--charts PREFIX] %s\n",
+                 "[--count K] [--filter 0|1|2] [--format text|json] [--raw FILE] "
+                 "[--charts PREFIX] %s\n",
                  FileScalingOptions::kUsage);
     return 2;
 }
@@ -39,7 +40,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
     devRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, raw, charts,
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, format, raw, charts,
                        devRoot, sysRoot});
     scaling.addTo(parser);
 
@@ -124,7 +126,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
         }
         s.filter = *captureFilterFromIndex(static_cast<int>(*v));
     }
-    for (auto [option, target] : {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
+    for (auto [option, target] :
+         {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
         *target = parser.value(*option);
         if (parser.isSet(*option) && target->isEmpty()) {
             return QString("--%1 needs a file name").arg(option->names().first());
@@ -135,7 +138,7 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     }
     s.devRoot = parser.value(devRoot);
     s.sysRoot = parser.value(sysRoot);
-    return {};
+    return readOutputFormat(parser, s.format);
 }
 
 }  // namespace voltaris::cli

@@ -1,6 +1,6 @@
 // The options of `voltaris-cli capture`: where the captures come from (a named port, the meters
 // found, the demonstration generator or replayed files), periods, trigger, count, filter and
-// what to write besides the JSON lines.
+// what to write besides the lines printed (JSON, or a summary for a person).
 #pragma once
 
 #include <QString>
@@ -9,6 +9,7 @@
 #include "acquisition/AcqRequest.h"
 #include "analysis/MeasurementSet.h"
 #include "cli/FileScalingOptions.h"
+#include "cli/OutputFormat.h"
 
 namespace voltaris::cli {
 
@@ -23,6 +24,7 @@ struct CaptureSettings {
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;  // --charts: the pages of the last capture as PNG files
+    OutputFormat format = OutputFormat::Json;
     FileScaling scaling;  // what replayed files do not say
     QString devRoot;
     QString sysRoot;

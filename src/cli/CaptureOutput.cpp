@@ -1,4 +1,4 @@
-// JSON lines of the capture command.
+// Lines of the capture command: JSON, or a summary for a person.
 #include "cli/CaptureOutput.h"
 
 #include <QJsonDocument>
@@ -7,6 +7,7 @@
 #include "analysis/HarmonicLimits.h"
 #include "analysis/HarmonicsCoupling.h"
 #include "cli/MeasurementJson.h"
+#include "cli/TextSummary.h"
 
 namespace voltaris::cli {
 
@@ -23,8 +24,8 @@ QJsonObject CalibrationJson(const CalibrationParams& c) {
     };
 }
 
-std::optional<QJsonObject> CaptureJson(const HandedCapture& capture, DeviceGeneration generation,
-                                       CaptureFilter filter, MeasurementSet& m) {
+std::optional<LimitCheck> AnalyseCapture(const HandedCapture& capture, DeviceGeneration generation,
+                                         CaptureFilter filter, MeasurementSet& m) {
     AnalysisOptions options;
     options.filter = filter;
     options.status = AcquisitionStatus::SingleRunning;  // each line stands alone: no energy
@@ -32,8 +33,12 @@ std::optional<QJsonObject> CaptureJson(const HandedCapture& capture, DeviceGener
     if (!DoCalculations(capture.raw(generation), options, m, stats)) {
         return std::nullopt;
     }
-    const LimitCheck check = checkHarmonicLimits(
-        kNoLimits, kModeAbsolute, *harmonicDisplayValues(m, kModeAbsolute), m.Prms, m.PF);
+    return checkHarmonicLimits(kNoLimits, kModeAbsolute, *harmonicDisplayValues(m, kModeAbsolute),
+                               m.Prms, m.PF);
+}
+
+QJsonObject CaptureJson(const HandedCapture& capture, const MeasurementSet& m,
+                        const LimitCheck& check) {
     const CaptureBuffer& b = capture.buffer;
     QJsonObject o = measurementJson(m);
     o.insert("limits", limitCheckJson(check, "none", kModeAbsolute));
@@ -42,6 +47,15 @@ std::optional<QJsonObject> CaptureJson(const HandedCapture& capture, DeviceGener
     o.insert("hardwareVersion", b.hardwareVersion);
     o.insert("calibration", CalibrationJson(capture.calibration));
     return o;
+}
+
+void PrintCapture(OutputFormat format, int number, const HandedCapture& capture,
+                  const MeasurementSet& m, const LimitCheck& check) {
+    if (format == OutputFormat::Text) {
+        printText(QString("%1: %2").arg(number).arg(captureSummary(m, check, kNoLimits)));
+    } else {
+        PrintJsonLine(CaptureJson(capture, m, check));
+    }
 }
 
 void PrintJsonLine(const QJsonObject& object) {

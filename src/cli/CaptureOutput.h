@@ -1,23 +1,33 @@
 // What `voltaris-cli capture` prints of each capture: the analyze command's JSON object for it
-// plus the block count, mains period, hardware version and calibration that
-// came with it.
+// plus the block count, mains period, hardware version and calibration that came with it, or,
+// for a person, one line of its main quantities.
 #pragma once
 
 #include <QJsonObject>
 #include <optional>
 
 #include "acquisition/CaptureHandOver.h"
+#include "analysis/HarmonicLimits.h"
 #include "analysis/Measurements.h"
+#include "cli/OutputFormat.h"
 
 namespace voltaris::cli {
 
 [[nodiscard]] QJsonObject CalibrationJson(const CalibrationParams& c);
 
 // Analyses the capture into `m` (each capture stands alone: no statistics kept, no energy
-// point) and returns its JSON object; nothing when it cannot be analysed.
-[[nodiscard]] std::optional<QJsonObject> CaptureJson(const HandedCapture& capture,
-                                                     DeviceGeneration generation,
-                                                     CaptureFilter filter, MeasurementSet& m);
+// point) and checks its harmonics without a limit class; nothing when it cannot be analysed.
+[[nodiscard]] std::optional<LimitCheck> AnalyseCapture(const HandedCapture& capture,
+                                                       DeviceGeneration generation,
+                                                       CaptureFilter filter, MeasurementSet& m);
+
+// The JSON object of an analysed capture.
+[[nodiscard]] QJsonObject CaptureJson(const HandedCapture& capture, const MeasurementSet& m,
+                                      const LimitCheck& check);
+
+// Prints capture number `number` (from 1) as one compact JSON line, or as "number: summary".
+void PrintCapture(OutputFormat format, int number, const HandedCapture& capture,
+                  const MeasurementSet& m, const LimitCheck& check);
 
 // Prints the object as one compact line on standard output.
 void PrintJsonLine(const QJsonObject& object);

@@ -1,18 +1,19 @@
 // voltaris-cli detect: finds the meters among the ports present and the ports named, and prints
-// them as a JSON array; the progress of the detection goes to standard error.
+// them as a JSON array or, for a person, as a table; the progress of the detection goes to
+// standard error. It only lists: no meter is selected, so no clock is set.
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/Commands.h"
-#include "device/MeterDetection.h"
-#include "device/PortEnumerator.h"
+#include "cli/MeterLookup.h"
+#include "cli/OutputFormat.h"
+#include "cli/TextSummary.h"
 
 namespace voltaris::cli {
 
@@ -39,7 +40,8 @@ int runDetect(const QStringList& args) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Finds the meters on the Bluetooth serial ports and on the ports named with --port or in "
-        "VOLTARIS_PORTS (colon-separated), and prints them as a JSON array.");
+        "VOLTARIS_PORTS (colon-separated), and lists them: a table on a terminal, a JSON array "
+        "otherwise.");
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption("port", "Also probe this serial device (repeatable).",
                                         "PATH");
@@ -50,9 +52,8 @@ int runDetect(const QStringList& args) {
                                      "/sys");
     devRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
     sysRootOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(portOption);
-    parser.addOption(devRootOption);
-    parser.addOption(sysRootOption);
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({portOption, format, devRootOption, sysRootOption});
     if (!parser.parse(args)) {
         std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(parser.errorText()));
         return 2;
@@ -66,25 +67,24 @@ int runDetect(const QStringList& args) {
                      qPrintable(parser.positionalArguments().constFirst()));
         return 2;
     }
+    OutputFormat outputFormat = OutputFormat::Json;
+    if (const QString error = readOutputFormat(parser, outputFormat); !error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(error));
+        return 2;
+    }
 
     std::vector<std::string> namedPaths;
     for (const QString& path : parser.values(portOption)) {
         namedPaths.push_back(path.toStdString());
     }
-    const char* environmentList = std::getenv(kPortsEnvironmentVariable);
-    const PortEnumerator enumerator(parser.value(devRootOption).toStdString(),
-                                    parser.value(sysRootOption).toStdString());
-    const std::vector<PortCandidate> ports = MergePorts(
-        NamedPorts(namedPaths, environmentList ? environmentList : ""), enumerator.enumerate());
-
-    DetectionObserver observer;
-    observer.status = [](const std::string& headline, const std::string& detail) {
-        std::fprintf(stderr, "%s %s\n", headline.c_str(), detail.c_str());
-    };
-    observer.message = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
     // The detected ports stay open until the process ends, as they would in the window.
-    const DetectionResult result = DetectMeters(ports, observer);
+    const DetectionResult result =
+        lookUpMeters(namedPaths, parser.value(devRootOption), parser.value(sysRootOption));
 
+    if (outputFormat == OutputFormat::Text) {
+        printText(meterTable(result.meters));
+        return result.meters.empty() ? 2 : 0;
+    }
     // The array is printed even when empty, so that scripts always read valid JSON.
     std::fputs(
         QJsonDocument(metersAsJson(result.meters)).toJson(QJsonDocument::Compact).constData(),

@@ -1,4 +1,5 @@
-// voltaris-cli status: asks the meter on one port for its status and prints it as JSON.
+// voltaris-cli status: asks the meter on one port for its status and prints it as JSON or, for a
+// person, as one line.
 #include <QCommandLineParser>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -6,6 +7,8 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/OutputFormat.h"
+#include "cli/TextSummary.h"
 #include "device/MeterCommands.h"
 #include "device/SerialPort.h"
 
@@ -16,7 +19,8 @@ int runStatus(const QStringList& args) {
     parser.setApplicationDescription("Asks one meter for its status.");
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption portOption("port", "Serial device of the meter.", "PATH");
-    parser.addOption(portOption);
+    const QCommandLineOption format = formatOption();
+    parser.addOptions({portOption, format});
     if (!parser.parse(args)) {
         std::fprintf(stderr, "voltaris-cli status: %s\n", qPrintable(parser.errorText()));
         return 2;
@@ -28,6 +32,11 @@ int runStatus(const QStringList& args) {
     const QString path = parser.value(portOption);
     if (path.isEmpty()) {
         std::fprintf(stderr, "voltaris-cli status: --port PATH is required\n");
+        return 2;
+    }
+    OutputFormat outputFormat = OutputFormat::Json;
+    if (const QString error = readOutputFormat(parser, outputFormat); !error.isEmpty()) {
+        std::fprintf(stderr, "voltaris-cli status: %s\n", qPrintable(error));
         return 2;
     }
 
@@ -50,9 +59,15 @@ int runStatus(const QStringList& args) {
         return 2;
     }
 
+    const QString reply =
+        QString::fromLatin1(query.reply.data(), static_cast<qsizetype>(query.reply.size()));
+    if (outputFormat == OutputFormat::Text) {
+        printText(statusSummary(path, *query.status, reply));
+        return 0;
+    }
     const QJsonObject result{
         {"port", path},
-        {"status", QString::fromLatin1(query.reply.data(), static_cast<int>(query.reply.size()))},
+        {"status", reply},
         {"state", QString(QLatin1Char(query.status->state))},
         {"generation", query.status->generation},
         {"hardwareVersion", query.status->hardwareVersion},

@@ -1,5 +1,6 @@
-// voltaris-cli: the headless tool for test benches and scripts. JSON on standard output,
-// messages on standard error; exit 0 on success, 1 on a failed check, 2 on a usage or device error.
+// voltaris-cli: the headless tool for test benches and scripts. JSON on standard output (a short
+// summary instead when it is a terminal, or with --format text), messages on standard error;
+// exit 0 on success, 1 on a failed check, 2 on a usage or device error.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
@@ -21,16 +22,19 @@ struct Command {
 const Command kCommands[] = {
     {"status", voltaris::cli::runStatus, "ask one meter for its status (--port PATH)"},
     {"analyze", voltaris::cli::runAnalyze, "analyse a raw capture file"},
-    {"detect", voltaris::cli::runDetect, "find the meters, list them as JSON ([--port PATH]...)"},
+    {"detect", voltaris::cli::runDetect, "find the meters and list them ([--port PATH]...)"},
     {"capture", voltaris::cli::runCapture,
-     "run captures and print each analysed one as JSON ([--port PATH | --demo | --replay FILE...])"},
+     "run captures and print each analysed one ([--port PATH | --demo | --replay FILE...])"},
 };
 
 void printUsage() {
-    std::fprintf(stderr, "usage: voltaris-cli COMMAND [options]\ncommands:\n");
+    std::fprintf(stderr, "usage: voltaris-cli COMMAND [options] [--format text|json]\ncommands:\n");
     for (const Command& c : kCommands) {
         std::fprintf(stderr, "  %-10s %s\n", c.name, c.summary);
     }
+    std::fprintf(stderr,
+                 "output: a short summary on a terminal, JSON in a pipe or a file; --format "
+                 "chooses\n");
 }
 
 }  // namespace

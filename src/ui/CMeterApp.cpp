@@ -3,10 +3,9 @@
 
 #include <QString>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
-#include "device/PortEnumerator.h"
+#include "device/MeterSearch.h"
 #include "ui/CMeterDlg.h"
 #include "ui/MessageService.h"
 #include "ui/ScreenshotRunner.h"
@@ -19,9 +18,7 @@ CMeterApp::CMeterApp(AppOptions options, std::chrono::steady_clock::time_point s
 int CMeterApp::run() {
     StartupOptions startup;
     startup.portPaths = m_options.ports;
-    if (const char* list = std::getenv(kPortsEnvironmentVariable)) {
-        startup.portsEnvironment = list;
-    }
+    startup.portsEnvironment = PortsEnvironment();
     startup.mfg = m_options.mfg;
     startup.devRoot = m_options.devRoot;
     startup.sysRoot = m_options.sysRoot;

@@ -22,7 +22,7 @@
 #include "acquisition/DemoCaptureSource.h"
 #include "acquisition/MeterCaptureSource.h"
 #include "analysis/EnergySeries.h"
-#include "device/PortEnumerator.h"
+#include "device/MeterSearch.h"
 #include "infra/Log.h"
 #include "ui/AboutBox.h"
 #include "ui/DisplayUpdate.h"
@@ -235,10 +235,8 @@ void CMeterDlg::showStartupStatus(const QString& headline, const QString& detail
 }
 
 void CMeterDlg::detectMeters() {
-    std::vector<PortCandidate> found;
-    if (m_options.enumeratePorts) {
-        found = PortEnumerator(m_options.devRoot, m_options.sysRoot).enumerate();
-    }
+    const MeterSearch search{m_options.portPaths, m_options.portsEnvironment,
+                             m_options.enumeratePorts, m_options.devRoot, m_options.sysRoot};
     DetectionObserver observer;
     observer.status = [this](const std::string& headline, const std::string& detail) {
         showStartupStatus(QString::fromStdString(headline), QString::fromStdString(detail));
@@ -252,9 +250,7 @@ void CMeterDlg::detectMeters() {
     };
     DetectionOptions options;
     options.pauseAfterSuccess = m_options.pauseAfterDetection;
-    DetectionResult result =
-        DetectMeters(MergePorts(NamedPorts(m_options.portPaths, m_options.portsEnvironment), found),
-                     observer, options);
+    DetectionResult result = FindMeters(search, observer, options);
     m_meters = std::move(result.meters);
     m_demoMode = result.demoMode;
 

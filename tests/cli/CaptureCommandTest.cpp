@@ -11,8 +11,13 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "meter-sim/MeterSimulator.h"
@@ -150,9 +155,10 @@ TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
     const auto trigger = meter->triggerSetup();
     ASSERT_TRUE(trigger.has_value());
     EXPECT_EQ(trigger->preTrigger, 3);
-    EXPECT_EQ(trigger->urmsHigh, 10000);  // 300 V / 0.03
-    EXPECT_EQ(trigger->upeakMax, 33330);  // clamped to 999.9 V / 0.03
-    EXPECT_EQ(trigger->irmsLow, 0);       // clamped to 0 A
+    EXPECT_EQ(trigger->urmsHigh, 10000);            // 300 V / 0.03
+    EXPECT_EQ(trigger->upeakMax, 33330);            // clamped to 999.9 V / 0.03
+    EXPECT_EQ(trigger->irmsLow, 0);                 // clamped to 0 A
+    EXPECT_FALSE(meter->meterClock().has_value());  // a first-generation meter has no clock
 }
 
 TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
@@ -165,6 +171,39 @@ TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
     EXPECT_EQ(r.lines[0]["hardwareVersion"].toInt(), 0x12);
     EXPECT_EQ(r.lines[0]["mainsPeriodTicks"].toInt(), 27648);
     EXPECT_NEAR(r.lines[0]["F"].toDouble(), 50.0, 1e-9);  // second-generation clock
+    EXPECT_TRUE(meter->meterClock().has_value());         // selected as the window selects it
+}
+
+TEST_F(CaptureCommand, SecondGenerationMeterHasItsClockSetOnceBeforeTheFirstArming) {
+    sim::Config config;
+    config.generation = 2;
+    auto meter = startMeter(config);
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
+                             "--count", "2", "--periods", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(r.lines.size(), 2u);
+
+    const std::vector<std::string> frames = meter->receivedFrames();
+    const auto isClock = [](const std::string& f) { return f.rfind("<E", 0) == 0; };
+    const auto isArming = [](const std::string& f) {
+        return f.size() > 1 && std::string_view("CLTS").find(f[1]) != std::string_view::npos;
+    };
+    EXPECT_EQ(std::count_if(frames.begin(), frames.end(), isClock), 1);
+    EXPECT_LT(std::find_if(frames.begin(), frames.end(), isClock),
+              std::find_if(frames.begin(), frames.end(), isArming));
+
+    // The meter now keeps the computer's local time.
+    const std::optional<sim::MeterClock> clock = meter->meterClock();
+    ASSERT_TRUE(clock.has_value());
+    std::tm set{};
+    set.tm_year = clock->year - 1900;
+    set.tm_mon = clock->month - 1;
+    set.tm_mday = clock->day;
+    set.tm_hour = clock->hour;
+    set.tm_min = clock->minute;
+    set.tm_sec = clock->second;
+    set.tm_isdst = -1;
+    EXPECT_LT(std::abs(std::difftime(std::time(nullptr), std::mktime(&set))), 120.0);
 }
 
 TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
@@ -204,6 +243,9 @@ TEST_F(CaptureCommand, PortWithoutAMeterIsADeviceError) {
     const CliResult r = run({"capture", "--port", path("no-such-port")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.lines.empty());
+    EXPECT_TRUE(r.err.contains("no meter answers on " + path("no-such-port")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Demonstration mode"));
 }
 
 TEST_F(CaptureCommand, BadOptionsAreUsageErrors) {

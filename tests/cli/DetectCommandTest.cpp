@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "device/DeviceTestSupport.h"
 #include "meter-sim/MeterSimulator.h"
@@ -92,6 +94,9 @@ TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
                                                     {"hardwareVersion", 0x02}}));
     EXPECT_TRUE(run.err.contains("Searching " + secondPath)) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("2 Voltaris detected")) << run.err.toStdString();
+    // Listing selects no meter: the second-generation one is asked its status, nothing else.
+    EXPECT_EQ(second->receivedFrames(), std::vector<std::string>{"<?>"});
+    EXPECT_FALSE(second->meterClock().has_value());
 }
 
 TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {

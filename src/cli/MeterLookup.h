@@ -1,0 +1,23 @@
+// The meter search of the headless commands, with the detection's progress and its messages on
+// standard error.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "device/MeterSearch.h"
+
+namespace voltaris::cli {
+
+// The meters on the ports named with --port, then on those of VOLTARIS_PORTS, then on the
+// computer's Bluetooth ports found under devRoot and sysRoot. Says "No Voltaris found -
+// Demonstration mode" when none answers. The ports of the meters found are left open.
+[[nodiscard]] DetectionResult lookUpMeters(const std::vector<std::string>& portPaths,
+                                           const QString& devRoot, const QString& sysRoot);
+
+// The meter on this one port, when it answers; nothing else is probed. A port without a meter
+// is the caller's error to report.
+[[nodiscard]] DetectionResult lookUpMeterOn(const std::string& portPath);
+
+}  // namespace voltaris::cli
