@@ -25,7 +25,9 @@ void ScreenshotRunner::start() {
 }
 
 void ScreenshotRunner::capture() {
-    if (m_exitCode >= 0) {
+    // A failed transfer is drawn too (it enables the report actions), but shows no capture:
+    // keep waiting for one that was analysed.
+    if (m_exitCode >= 0 || m_window.capturesAnalysed() == 0) {
         return;
     }
     m_timeout.stop();

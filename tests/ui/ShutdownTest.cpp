@@ -14,6 +14,7 @@
 #include "acquisition/AcquisitionWorker.h"
 #include "acquisition/WorkerMessages.h"
 #include "ui/ScreenshotRunner.h"
+#include "acquisition/CaptureSource.h"
 
 namespace voltaris::test {
 
@@ -90,25 +91,44 @@ TEST(WindowShutdown, DestroyingTheWindowStopsTheWorker) {
     QCoreApplication::processEvents();
 }
 
+// Every capture completes at once and its transfer fails.
+class FailingTransferSource final : public CaptureSource {
+public:
+    bool arm(const AcqRequest&) override { return true; }
+    CapturePoll poll(const AcqRequest&) override { return CapturePoll::Complete; }
+    bool transfer(const AcqRequest&, AcquisitionShared&) override { return false; }
+    bool storeCalibration(const CalibrationParams&, bool) override { return true; }
+};
+
+// Neither a trigger that never holds nor a transfer that fails gives a screenshot.
 TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
     SimulatedMeter meter(config);
-    QTemporaryDir dir;
-    AutoAnswerMessageService messages(false);
-    CMeterDlg window(messages, TestOptions({meter.path()}));
-    ASSERT_TRUE(window.OnInitDialog());
-    const QString file = dir.filePath("never.png");
-    ScreenshotRunner runner(window, file, 3, std::chrono::steady_clock::now(), 300ms);
-    window.show();
-    runner.start();
-    EXPECT_EQ(runner.exitCode(), -1);
-    ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
-    EXPECT_EQ(runner.exitCode(), 1);
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(window.workerRunning());
-    EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(window.controls().tabs->currentIndex(), 3);
+    StartupOptions failing = TestOptions();
+    failing.captureSource = [] { return std::make_unique<FailingTransferSource>(); };
+    for (StartupOptions options : {TestOptions({meter.path()}), failing}) {
+        const bool failingTransfer = static_cast<bool>(options.captureSource);
+        QTemporaryDir dir;
+        AutoAnswerMessageService messages(false);
+        CMeterDlg window(messages, std::move(options));
+        ASSERT_TRUE(window.OnInitDialog());
+        const QString file = dir.filePath("never.png");
+        ScreenshotRunner runner(window, file, 3, std::chrono::steady_clock::now(),
+                                failingTransfer ? 2000ms : 300ms);
+        window.show();
+        runner.start();
+        EXPECT_EQ(runner.exitCode(), -1);
+        ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
+        EXPECT_EQ(runner.exitCode(), 1);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(window.workerRunning());
+        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_EQ(window.controls().tabs->currentIndex(), 3);
+        if (failingTransfer) {
+            EXPECT_GE(window.capturesDrawn(), 1);  // the failed transfer was drawn, not saved
+        }
+    }
 }
 
 TEST(ScreenshotMode, SavesTheWindowAfterTheFirstCapture) {
