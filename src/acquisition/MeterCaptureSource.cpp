@@ -83,9 +83,7 @@ bool MeterCaptureSource::sendArming(const std::string& command, const char* refu
         case CommandOutcome::Accepted:
             return true;
         case CommandOutcome::Refused:
-            if (refusedLog != nullptr) {
-                LogMessage(kLogModule, LogError, "%s", refusedLog);
-            }
+            LogMessage(kLogModule, LogError, "%s", refusedLog);
             failed = failed || refusalFails;
             return false;
         case CommandOutcome::Failed:
@@ -101,8 +99,13 @@ bool MeterCaptureSource::arm(const AcqRequest& request) {
     }
     const int blocks = clampedPeriods(request) + 2;
     bool failed = false;
-    // All four are sent whatever the earlier ones gave.
-    (void)sendArming(kClearCommand, nullptr, false, failed);
+    // All four are sent whatever the earlier ones gave. The reply to C is not interpreted:
+    // only the exchange counts.
+    std::size_t length = 0;
+    char reply[kShortReplyCapacity];
+    if (!SendCommand(*m_link, kClearCommand, reply, sizeof reply, 0, length, kEmptyReadsCommand)) {
+        failed = true;
+    }
     if (sendArming(BuildLCommand(blocks), "Erreur execution commande L, ignoree", false, failed)) {
         m_acknowledgedBlocks = blocks;
     }
@@ -155,12 +158,10 @@ bool MeterCaptureSource::transfer(const AcqRequest& request, AcquisitionShared& 
         buffer.blockCount = blocks;
     });
 
-    char reply[kShortReplyCapacity];
-    if (!SendCommand(*m_link, kPeriodCommand, reply, sizeof reply, 0, length,
-                     kEmptyReadsCommand)) {
+    std::uint16_t ticks = 0;
+    if (!ReadMainsPeriod(*m_link, ticks)) {
         return false;
     }
-    const std::uint16_t ticks = ParseMainsPeriod(reply, length);
     shared.withCapture([ticks](CaptureBuffer& buffer) { buffer.mainsPeriodTicks = ticks; });
     return true;
 }

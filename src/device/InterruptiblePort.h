@@ -23,6 +23,8 @@ public:
     // read comes back empty after the interruption, every later read returns at once with
     // nothing, as a read that timed out would: the exchange fails through its usual path.
     [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
+    // Passed through: it never waits.
+    std::size_t discardInput() override { return m_inner.discardInput(); }
     // The inner port belongs to its owner: it stays open.
     void close() override {}
     [[nodiscard]] std::string name() const override { return m_inner.name(); }

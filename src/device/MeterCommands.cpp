@@ -18,7 +18,8 @@ bool validAddress(int address) {
 CommandOutcome SendAcknowledged(SerialPort& port, const std::string& command, int maxEmptyReads) {
     char reply[kShortReplyCapacity];
     std::size_t length = 0;
-    if (!SendCommand(port, command.c_str(), reply, sizeof reply, 0, length, maxEmptyReads)) {
+    if (!SendCommand(port, command.c_str(), reply, sizeof reply, 0, length, maxEmptyReads,
+                     IsAcknowledgeReply)) {
         return CommandOutcome::Failed;
     }
     return IsAcknowledge(reply, length) ? CommandOutcome::Accepted : CommandOutcome::Refused;
@@ -28,13 +29,24 @@ StatusQuery QueryStatus(SerialPort& port) {
     char reply[kShortReplyCapacity];
     std::size_t length = 0;
     StatusQuery query;
-    query.answered =
-        SendCommand(port, kStatusCommand, reply, sizeof reply, 0, length, kEmptyReadsCommand);
+    query.answered = SendCommand(port, kStatusCommand, reply, sizeof reply, 0, length,
+                                 kEmptyReadsCommand, IsStatusReply);
     query.reply.assign(reply, length);
     if (query.answered) {
         query.status = ParseStatusReply(reply, length);
     }
     return query;
+}
+
+bool ReadMainsPeriod(SerialPort& port, std::uint16_t& ticks) {
+    char reply[kShortReplyCapacity];
+    std::size_t length = 0;
+    if (!SendCommand(port, kPeriodCommand, reply, sizeof reply, 0, length, kEmptyReadsCommand,
+                     IsMainsPeriodReply)) {
+        return false;
+    }
+    ticks = ParseMainsPeriod(reply, length);
+    return true;
 }
 
 bool ReadEepromByte(SerialPort& port, int address, std::uint8_t& value) {
@@ -43,7 +55,8 @@ bool ReadEepromByte(SerialPort& port, int address, std::uint8_t& value) {
         char reply[kShortReplyCapacity];
         std::size_t length = 0;
         const std::string command = BuildVCommand(address);
-        if (SendCommand(port, command.c_str(), reply, sizeof reply, 0, length, kEmptyReadsEeprom)) {
+        if (SendCommand(port, command.c_str(), reply, sizeof reply, 0, length, kEmptyReadsEeprom,
+                        IsEepromReply)) {
             if (const auto byte = ParseEepromReply(reply, length)) {
                 value = *byte;
                 ok = true;

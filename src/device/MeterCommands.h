@@ -13,23 +13,26 @@
 namespace voltaris {
 
 enum class CommandOutcome {
-    Failed,    // no complete reply after the retries
-    Refused,   // a reply other than the acknowledgement
+    Failed,    // no reply of the acknowledgement's shape after the retries
+    Refused,   // "<N>"
     Accepted,  // "<K>"
 };
 
-// Sends a command that the meter acknowledges with "<K>".
+// Sends a command that the meter acknowledges with "<K>" or refuses with "<N>".
 [[nodiscard]] CommandOutcome SendAcknowledged(SerialPort& port, const std::string& command,
                                               int maxEmptyReads = kEmptyReadsCommand);
 
 struct StatusQuery {
-    bool answered = false;              // the exchange completed
+    bool answered = false;              // a reply of the status shape came
     std::string reply;                  // the reply text as received
-    std::optional<MeterStatus> status;  // set when the reply has the status length
+    std::optional<MeterStatus> status;  // set when answered
 };
 
-// Sends "<?>" and decodes the reply.
+// Sends "<?>" and decodes the reply. A reply of another length is retried, then a failure.
 [[nodiscard]] StatusQuery QueryStatus(SerialPort& port);
+
+// Sends "<F>" and stores the mains period in meter ticks; `ticks` is unchanged on failure.
+[[nodiscard]] bool ReadMainsPeriod(SerialPort& port, std::uint16_t& ticks);
 
 // Reads the EEPROM byte at `address` (0..255) into `value`; `value` is unchanged on failure.
 [[nodiscard]] bool ReadEepromByte(SerialPort& port, int address, std::uint8_t& value);

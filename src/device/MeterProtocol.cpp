@@ -2,6 +2,7 @@
 #include "device/MeterProtocol.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -28,6 +29,16 @@ double rawThreshold(double value, double scale, double maxValue) {
         return 0;  // negative, zero or not a number
     }
     return std::min(std::trunc(raw), maxValue);
+}
+
+// A frame "<" + `body` + ">" whose body has `length` characters.
+bool isFrame(std::string_view reply, std::size_t bodyLength) {
+    return reply.size() == bodyLength + 2 && reply.front() == '<' && reply.back() == '>';
+}
+
+bool allHex(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 }  // namespace
@@ -86,6 +97,22 @@ std::string BuildMCommand(int logPeriod) {
 
 bool IsAcknowledge(const char* reply, std::size_t length) {
     return reply != nullptr && length == 3 && reply[1] == 'K';
+}
+
+bool IsStatusReply(std::string_view reply) {
+    return isFrame(reply, kStatusReplyLength - 2);
+}
+
+bool IsEepromReply(std::string_view reply) {
+    return isFrame(reply, 2) && allHex(reply.substr(1, 2));
+}
+
+bool IsMainsPeriodReply(std::string_view reply) {
+    return isFrame(reply, 5) && reply[1] == 'F' && allHex(reply.substr(2, 4));
+}
+
+bool IsAcknowledgeReply(std::string_view reply) {
+    return isFrame(reply, 1) && (reply[1] == 'K' || reply[1] == 'N');
 }
 
 int ParseHexPair(const char* twoChars) {

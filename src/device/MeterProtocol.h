@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace voltaris {
 
@@ -82,6 +83,17 @@ struct MeterStatus {
 
 // True for the acknowledgement: exactly 3 bytes whose second is 'K'.
 [[nodiscard]] bool IsAcknowledge(const char* reply, std::size_t length);
+
+// Shapes of the replies, by command. A reply of another shape belongs to another command (a
+// late one) and is never read as a value: the exchange counts it as a failed attempt.
+// "<" + 21 characters + ">", the status of "<?>".
+[[nodiscard]] bool IsStatusReply(std::string_view reply);
+// "<hh>": the byte of a V command, two hexadecimal digits.
+[[nodiscard]] bool IsEepromReply(std::string_view reply);
+// "<Fhhhh>": the mains period of F, four hexadecimal digits.
+[[nodiscard]] bool IsMainsPeriodReply(std::string_view reply);
+// "<K>" or "<N>": the meter accepted or refused an acknowledged command.
+[[nodiscard]] bool IsAcknowledgeReply(std::string_view reply);
 
 // Two characters read as one hexadecimal number (as sscanf "%x" reads them), 0..255; 0 when
 // they do not start with a hexadecimal digit.

@@ -19,6 +19,8 @@ namespace voltaris {
 namespace {
 
 constexpr const char* kLogModule = "voltaris";
+// Most bytes read by one discardInput() after its flush.
+constexpr std::size_t kDiscardReadLimit = 128 * 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -173,6 +175,33 @@ PortIo PosixSerialPort::read(void* buffer, std::size_t count) {
             return {false, got, errno};
         }
     }
+}
+
+std::size_t PosixSerialPort::discardInput() {
+    if (m_fd < 0) {
+        return 0;
+    }
+    int queued = 0;
+    if (::ioctl(m_fd, FIONREAD, &queued) != 0 || queued < 0) {
+        queued = 0;
+    }
+    (void)::tcflush(m_fd, TCIFLUSH);
+    auto discarded = static_cast<std::size_t>(queued);
+    // Bytes that were on their way into the queue during the flush. Bounded, so that a meter
+    // streaming without pause cannot keep this loop going.
+    unsigned char scratch[512];
+    for (std::size_t taken = 0; taken < kDiscardReadLimit;) {
+        const ssize_t n = ::read(m_fd, scratch, sizeof scratch);
+        if (n > 0) {
+            taken += static_cast<std::size_t>(n);
+            discarded += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            break;  // nothing more waiting (EAGAIN), or a fault the next read will report
+        }
+    }
+    return discarded;
 }
 
 PortIo PosixSerialPort::write(const void* data, std::size_t count) {

@@ -32,6 +32,9 @@ public:
 
     [[nodiscard]] PortIo write(const void* data, std::size_t count) override;
     [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
+    // Flushes the driver's input queue, then reads without waiting whatever reached the queue
+    // meanwhile.
+    std::size_t discardInput() override;
     void close() override;
     [[nodiscard]] std::string name() const override { return m_path; }
 

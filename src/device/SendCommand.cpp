@@ -31,13 +31,20 @@ struct Exchange {
     std::size_t capacity;
     std::size_t expectedLength;
     int maxEmptyReads;
-    int emptyReads = 0;  // shared by every attempt of the call
+    ReplyCheck check;
+    int emptyReads = 0;   // shared by every attempt of the call
+    int owedReplies = 0;  // commands written whose attempt failed: their replies may still come
 };
 
 // One attempt: write, then read until the reply is complete or the budget is spent.
 bool attempt(Exchange& ex, std::size_t& replyLength) {
     std::this_thread::sleep_for(kExchangeWait);
-    const bool written = ex.commandLength == 0 || WritePort(ex.port, ex.command, ex.commandLength);
+    bool written = true;
+    if (ex.commandLength > 0) {
+        // Whatever waits now answered an earlier command; it must not answer this one.
+        (void)DiscardStaleInput(ex.port);
+        written = WritePort(ex.port, ex.command, ex.commandLength);
+    }
     std::this_thread::sleep_for(kExchangeWait);
     LogMessage(kLogModule, LogInfo, "write %s, retour %d", ex.command, written ? 1 : 0);
 
@@ -68,6 +75,13 @@ bool attempt(Exchange& ex, std::size_t& replyLength) {
     }
 
     ex.reply[replyLength] = '\0';
+    // A complete reply of the wrong shape answered another command.
+    const bool misfit =
+        ok && ex.check != nullptr && !ex.check(std::string_view(ex.reply, replyLength));
+    ok = ok && !misfit;
+    if (!ok && written && ex.commandLength > 0 && !fixedLength) {
+        ++ex.owedReplies;
+    }
     if (fixedLength) {
         LogMessage(kLogModule, LogInfo, "read %d octets (%2.2X %2.2X %2.2X...), retour %d",
                    static_cast<int>(replyLength), tracedByte(ex.reply, replyLength, 0),
@@ -77,13 +91,47 @@ bool attempt(Exchange& ex, std::size_t& replyLength) {
         LogMessage(kLogModule, LogInfo, "read %d octets (%s), retour %d",
                    static_cast<int>(replyLength), ex.reply, ok ? 1 : 0);
     }
+    if (misfit) {
+        LogMessage(kLogModule, LogError, "Error Serial command %s, unexpected reply of %d octets",
+                   ex.command, static_cast<int>(replyLength));
+    }
     return ok;
+}
+
+// Empties the input queue after a failed attempt: one read of up to kDrainReadSize bytes, then,
+// while replies are still owed and bytes keep coming, further reads until as many '>' as owed
+// replies have arrived, the line stays quiet for a whole read, or kDrainBound has passed.
+// Returns the number of bytes thrown away.
+std::size_t drain(const Exchange& ex) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + kDrainBound;
+    char scratch[kDrainReadSize];
+    std::size_t total = 0;
+    int terminators = 0;
+    std::size_t size = sizeof scratch;
+    for (;;) {
+        std::size_t received = 0;
+        (void)ReadPort(ex.port, scratch, size, received);
+        total += received;
+        terminators += static_cast<int>(std::count(scratch, scratch + received, '>'));
+        if (received == 0 || terminators >= ex.owedReplies) {
+            return total;
+        }
+        // A read of N bytes may wait N + 20 ms: size the next one to what is left of the bound.
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        if (left <= 21) {
+            return total;
+        }
+        size = std::min<std::size_t>(sizeof scratch, static_cast<std::size_t>(left - 20));
+    }
 }
 
 }  // namespace
 
 bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t replyCapacity,
-                 std::size_t expectedLength, std::size_t& replyLength, int maxEmptyReads) {
+                 std::size_t expectedLength, std::size_t& replyLength, int maxEmptyReads,
+                 ReplyCheck check) {
     replyLength = 0;
     if (command == nullptr) {
         command = "";
@@ -100,7 +148,7 @@ bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t
     }
 
     Exchange ex{port,          command,        std::strlen(command), reply,
-                replyCapacity, expectedLength, maxEmptyReads};
+                replyCapacity, expectedLength, maxEmptyReads,        check};
     int attempts = 0;
     bool anyFailed = false;
     bool ok = false;
@@ -126,9 +174,7 @@ bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t
 
     if (anyFailed) {
         // Late bytes of a failed attempt must not be taken for the next reply.
-        char scratch[kDrainReadSize];
-        std::size_t drained = 0;
-        (void)ReadPort(port, scratch, sizeof scratch, drained);
+        const std::size_t drained = drain(ex);
         LogMessage(kLogModule, LogInfo, "Cleaning queue, %d bytes received",
                    static_cast<int>(drained));
     }

@@ -2,7 +2,9 @@
 // reply up to '>' or an exact byte count, retry up to three times, drain the queue on failure.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <string_view>
 
 #include "device/SerialPort.h"
 
@@ -18,15 +20,25 @@ inline constexpr int kEmptyReadsBulk = 1000;
 inline constexpr std::size_t kBulkReadChunk = 1000;
 // Size of the read that empties the input queue after a failed attempt.
 inline constexpr std::size_t kDrainReadSize = 4995;
+// Longest time the drain after a failed attempt keeps waiting for replies the meter still owes
+// (one for each command written whose attempt failed).
+inline constexpr std::chrono::milliseconds kDrainBound{5000};
+
+// Tells whether a complete reply has the shape its command's reply must have. A reply that does
+// not is another command's, late: the attempt fails and is retried.
+using ReplyCheck = bool (*)(std::string_view reply);
 
 // Sends `command` (zero-terminated ASCII, written without its zero; empty or null writes nothing
 // and only collects bytes) and reads the reply into `reply`, which holds `replyCapacity` bytes.
 // `expectedLength` 0 reads until the last byte received is '>'; a positive value reads exactly
 // that many bytes. `maxEmptyReads` reads that return nothing are tolerated over the whole call.
+// Input already waiting before a command is written is stale and discarded. With `check`, a
+// complete reply it rejects fails the attempt like a timeout.
 // Returns whether the last attempt succeeded; `replyLength` holds its byte count and `reply`
 // its bytes followed by a zero. A reply that would not leave room for that zero fails.
 [[nodiscard]] bool SendCommand(SerialPort& port, const char* command, char* reply,
                                std::size_t replyCapacity, std::size_t expectedLength,
-                               std::size_t& replyLength, int maxEmptyReads);
+                               std::size_t& replyLength, int maxEmptyReads,
+                               ReplyCheck check = nullptr);
 
 }  // namespace voltaris

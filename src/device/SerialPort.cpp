@@ -24,12 +24,25 @@ std::string WindowsPortPath(int portNumber) {
 
 std::unique_ptr<SerialPort> OpenPort(const std::string& path) {
 #ifndef _WIN32
-    return PosixSerialPort::open(path);
+    std::unique_ptr<SerialPort> port = PosixSerialPort::open(path);
+    if (port) {
+        DiscardStaleInput(*port);
+    }
+    return port;
 #else
     // The Win32 backend is not written yet.
     LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), ENOSYS);
     return nullptr;
 #endif
+}
+
+std::size_t DiscardStaleInput(SerialPort& port) {
+    const std::size_t discarded = port.discardInput();
+    if (discarded > 0) {
+        LogMessage(kLogModule, LogInfo, "Stale input discarded, %d bytes",
+                   static_cast<int>(discarded));
+    }
+    return discarded;
 }
 
 bool ClosePort(SerialPort& port) {

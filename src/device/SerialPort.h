@@ -24,6 +24,9 @@ public:
 
     [[nodiscard]] virtual PortIo write(const void* data, std::size_t count) = 0;
     [[nodiscard]] virtual PortIo read(void* buffer, std::size_t count) = 0;
+    // Throws away the input that has already arrived and not been read, without waiting for
+    // more; returns how many bytes went. A port that cannot tell discards nothing.
+    virtual std::size_t discardInput() { return 0; }
     // Releases the device; later reads and writes fail. Safe to call more than once.
     virtual void close() = 0;
     [[nodiscard]] virtual std::string name() const = 0;
@@ -36,8 +39,13 @@ inline constexpr int kMeterBaudRate = 460800;
 [[nodiscard]] std::string WindowsPortPath(int portNumber);
 
 // Opens and configures the port at `path` (a device path such as /dev/rfcomm0 here, the
-// WindowsPortPath form on Windows). Returns null, after logging why, when that fails.
+// WindowsPortPath form on Windows), then discards any input already waiting: replies owed to an
+// earlier user of the port (a capture interrupted half-way) must not answer this one's first
+// command. Returns null, after logging why, when that fails.
 [[nodiscard]] std::unique_ptr<SerialPort> OpenPort(const std::string& path);
+
+// Discards the input already waiting on `port` and logs how much there was, if any.
+std::size_t DiscardStaleInput(SerialPort& port);
 
 // Closes the port. Always true.
 bool ClosePort(SerialPort& port);

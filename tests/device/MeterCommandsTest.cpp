@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "SimLink.h"
 #include "device/MeterCommands.h"
 #include "device/MeterProtocol.h"
+#include "device/SendCommand.h"
 
 namespace voltaris {
 namespace {
@@ -97,7 +99,9 @@ TEST(MeterCommands, RefusedCommandIsToldApartFromAnAcceptedOne) {
 
 TEST(MeterCommands, EepromAccessFailsOnAWrongReplyAndLeavesTheValue) {
     test::ScriptedPort port;
-    port.readResults = {{"<1>"}, {"<N>"}};
+    // Replies not of the V shape are retried like a timeout, then the drain finds the line
+    // quiet; a refusal of W is an answer.
+    port.readResults = {{"<1>"}, {"<K>"}, {"<3F0>"}, {""}, {"<N>"}};
     test::LogCapture log;
     std::uint8_t value = 0x42;
     EXPECT_FALSE(ReadEepromByte(port, 3, value));
@@ -106,7 +110,7 @@ TEST(MeterCommands, EepromAccessFailsOnAWrongReplyAndLeavesTheValue) {
     // Addresses outside the EEPROM are not sent at all.
     EXPECT_FALSE(ReadEepromByte(port, 256, value));
     EXPECT_FALSE(WriteEepromByte(port, -1, 0));
-    EXPECT_EQ(port.written, (Strings{"<V03>", "<W19FF>"}));
+    EXPECT_EQ(port.written, (Strings{"<V03>", "<V03>", "<V03>", "<W19FF>"}));
     EXPECT_EQ(log.messages("DEBUG1"),
               (Strings{"read eeprom[3]=66, code 0", "write eeprom[25]=255, code 0",
                        "read eeprom[256]=66, code 0", "write eeprom[-1]=0, code 0"}));
@@ -125,6 +129,75 @@ TEST(MeterCommands, EepromBytesReadAndWrittenOnTheMeter) {
     EXPECT_EQ(link.sim.receivedFrames(), (Strings{"<VC8>", "<W093C>"}));
     EXPECT_EQ(log.messages("DEBUG1"),
               (Strings{"read eeprom[200]=-91, code 1", "write eeprom[9]=60, code 1"}));
+}
+
+// A late reply, or one left behind on the line, must never answer another command. These talk
+// to the real port, not the recorder, so that its discarding of stale input takes part.
+TEST(MeterCommands, ReplyLeftOnTheLineIsDiscardedWhenThePortOpens) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    link.sim.setEepromByte(200, 0xA5);
+    // A status reply starts arriving, and its reader goes away without the rest.
+    ASSERT_TRUE(WritePort(*link.port, kStatusCommand, 3));
+    char first = 0;
+    std::size_t received = 0;
+    for (int reads = 0; reads < 100 && received == 0; ++reads) {
+        ASSERT_TRUE(ReadPort(*link.port, &first, 1, received));
+    }
+    ASSERT_EQ(first, '<');
+    link.recorder.reset();
+    link.port.reset();
+
+    test::LogCapture log;
+    const std::unique_ptr<SerialPort> port = OpenPort(link.sim.portPath());
+    ASSERT_TRUE(port);
+    std::uint8_t value = 0;
+    EXPECT_TRUE(ReadEepromByte(*port, 200, value));
+    EXPECT_EQ(value, 0xA5);
+    EXPECT_EQ(log.messages("INFO", "Stale"), Strings{"Stale input discarded, 22 bytes"});
+    EXPECT_TRUE(log.messages("ERROR").empty());  // answered at the first attempt
+}
+
+TEST(MeterCommands, LateAcknowledgementIsRetriedNeverTakenForTheStatus) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    link.sim.setEepromByte(200, 0xA5);
+    link.sim.setFaults(sim::Faults{.lateBytesMs = 100});
+    // The "<K>" of this C arrives while the status query waits for its own reply.
+    ASSERT_TRUE(WritePort(*link.port, kClearCommand, 3));
+    test::LogCapture log;
+    const StatusQuery query = QueryStatus(*link.port);
+    ASSERT_TRUE(query.answered) << query.reply;
+    ASSERT_TRUE(query.status.has_value());
+    EXPECT_EQ(query.status->hardwareVersion, 0x02);
+    EXPECT_EQ(log.messages("ERROR"),
+              (Strings{"Error Serial command <?>, unexpected reply of 3 octets",
+                       "Error Serial command <?>, retry 1"}));
+    // Whatever was still owed has been drained: the next command gets its own answer.
+    std::uint8_t value = 0;
+    EXPECT_TRUE(ReadEepromByte(*link.port, 200, value));
+    EXPECT_EQ(value, 0xA5);
+}
+
+TEST(MeterCommands, RepliesStillOwedAfterAFailedQueryNeverReachTheBulkData) {
+    SimLink link;
+    ASSERT_TRUE(link.open());
+    ASSERT_EQ(SendAcknowledged(*link.port, BuildLCommand(2)), CommandOutcome::Accepted);
+    constexpr std::size_t kBytes = 2 * kBlockBytes;
+    std::vector<char> expected(kBytes + 1);
+    std::size_t length = 0;
+    ASSERT_TRUE(SendCommand(*link.port, kBulkCommand, expected.data(), expected.size(), kBytes,
+                            length, kEmptyReadsBulk));
+
+    // Past the status budget but within the bulk one: each attempt of the query leaves a reply
+    // on its way, and the meter answers in order, so a reply still owed would come first in
+    // the B data, which no shape check guards.
+    link.sim.setFaults(sim::Faults{.lateBytesMs = 500});
+    (void)QueryStatus(*link.port);
+    std::vector<char> bulk(kBytes + 1);
+    ASSERT_TRUE(SendCommand(*link.port, kBulkCommand, bulk.data(), bulk.size(), kBytes, length,
+                            kEmptyReadsBulk));
+    EXPECT_EQ(bulk, expected);
 }
 
 }  // namespace

@@ -110,6 +110,41 @@ TEST(MeterProtocol, MainsPeriodAndEepromReplies) {
     EXPECT_FALSE(ParseEepromReply("<3F", 3).has_value());
 }
 
+TEST(MeterProtocol, EachReplyShapeFitsOnlyItsOwnCommand) {
+    struct Row {
+        std::string reply;
+        bool status, eeprom, period, acknowledge;
+    };
+    const Row rows[] = {
+        {"<00000000C000000020000>", true, false, false, false},
+        {"<00000000C00000002000>", false, false, false, false},    // 22 characters
+        {"<00000000C0000000200000>", false, false, false, false},  // 24 characters
+        {"000000000C000000020000>", false, false, false, false},   // no opening '<'
+        {"<3F>", false, true, false, false},
+        {"<a5>", false, true, false, false},
+        {"<3G>", false, false, false, false},
+        {"0000>", false, false, false, false},  // the tail of a status reply
+        {"<F4E20>", false, false, true, false},
+        {"<F6c00>", false, false, true, false},
+        {"<FZZZZ>", false, false, false, false},
+        {"<X4E20>", false, false, false, false},
+        {"<F4E2>", false, false, false, false},
+        {"<K>", false, false, false, true},
+        {"<N>", false, false, false, true},
+        {"<Z>", false, false, false, false},
+        {"xKy", false, false, false, false},
+        {"<K>>", false, false, false, false},
+        {"", false, false, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reply);
+        EXPECT_EQ(IsStatusReply(row.reply), row.status);
+        EXPECT_EQ(IsEepromReply(row.reply), row.eeprom);
+        EXPECT_EQ(IsMainsPeriodReply(row.reply), row.period);
+        EXPECT_EQ(IsAcknowledgeReply(row.reply), row.acknowledge);
+    }
+}
+
 TEST(MeterProtocol, UnpackSamplesIsBigEndianTwosComplementVoltageFirst) {
     const std::array<std::uint8_t, 14> raw = {0x7F, 0xFF, 0x80, 0x00,  // 32767, -32768
                                               0xFF, 0xFF, 0x00, 0x01,  // -1, 1
