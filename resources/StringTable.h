@@ -33,6 +33,11 @@ enum StringId : int {
     kStrVoltageSeries = 122,  // "Voltage (V)"
     kStrCurrentSeries = 123,  // "Current (A)"
     kStrPowerSeries = 124,    // "Power (W)"
+    kStrVpeak = 125,          // "Vpeak (V)"
+    kStrIpeak = 126,          // "Ipeak (A)"
+    kStrPpeak = 127,          // "Peak (W)"
+    kStrAvg = 128,            // "Avg"
+    kStrPowerFactor = 129,    // "Power factor"
 };
 
 // The text of entry `id`; empty when the table has no such entry.

@@ -104,17 +104,17 @@ TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
                                                         c.harmonicsLimits, c.harmonicsResult}) {
         own->show();
     }
-    c.resetStats->show();
     c.tabs->setCurrentIndex(2);
-    for (QWidget* own :
-         std::initializer_list<QWidget*>{c.harmonicsMode, c.harmonicsCount, c.harmonicsLimits,
-                                         c.harmonicsResult, c.resetStats}) {
+    for (QWidget* own : std::initializer_list<QWidget*>{c.harmonicsMode, c.harmonicsCount,
+                                                        c.harmonicsLimits, c.harmonicsResult}) {
         EXPECT_FALSE(own->isVisible());
     }
-    // No chart of the Waveforms page stays on another page.
-    for (int id = PaneGrid::kFirstId; id <= PaneGrid::kLastId; ++id) {
-        EXPECT_FALSE(c.panes->pane(id).hasImage()) << id;
+    // The Statistics page shows its own button and charts; no chart of the Waveforms page stays.
+    EXPECT_TRUE(c.resetStats->isVisible());
+    for (int id = PaneGrid::kFirstId; id < PaneGrid::kLastId; ++id) {
+        EXPECT_EQ(c.panes->pane(id).image().size(), QSize(145, 145)) << id;
     }
+    EXPECT_FALSE(c.panes->pane(PaneGrid::kLastId).hasImage());
     // Back on Waveforms, the page is rebuilt from the last capture.
     c.tabs->setCurrentIndex(0);
     EXPECT_TRUE(c.panes->pane(1044).hasImage());

@@ -2,6 +2,9 @@
 #include "ui/pages/PageTable.h"
 
 #include "StringTable.h"
+#include "ui/pages/MeasurementsPage.h"
+#include "ui/pages/StatisticsPage.h"
+#include "ui/pages/TransientPage.h"
 #include "ui/pages/WaveformsPage.h"
 
 namespace voltaris {
@@ -10,9 +13,9 @@ namespace {
 
 constexpr PageDescriptor kPages[] = {
     {kStrTabWaveforms, "Waveforms", DrawChartWaveforms, 0},
-    {kStrTabMeasurements, "Measurements", nullptr, 0},
-    {kStrTabStatistics, "Statistics", nullptr, 0},
-    {kStrTabTransient, "Transient analysis", nullptr, 0},
+    {kStrTabMeasurements, "Measurements", DrawChartMeasure, 0},
+    {kStrTabStatistics, "Statistics", DrawChartStatistics, kResetStatsControl},
+    {kStrTabTransient, "Transient analysis", DrawChartInrush, 0},
     {kStrTabHarmonics, "Harmonic analysis", nullptr, 0},
     {kStrTabVaGraph, "VA graph", nullptr, 0},
     {kStrTabEnergy, "Energy", nullptr, 0},
