@@ -2,6 +2,9 @@
 #include "ui/pages/PageTable.h"
 
 #include "StringTable.h"
+#include "ui/pages/EnergyPage.h"
+#include "ui/pages/HarmonicsPage.h"
+#include "ui/pages/VAGraphPage.h"
 #include "ui/pages/WaveformsPage.h"
 
 namespace voltaris {
@@ -13,9 +16,9 @@ constexpr PageDescriptor kPages[] = {
     {kStrTabMeasurements, "Measurements", nullptr, 0},
     {kStrTabStatistics, "Statistics", nullptr, 0},
     {kStrTabTransient, "Transient analysis", nullptr, 0},
-    {kStrTabHarmonics, "Harmonic analysis", nullptr, 0},
-    {kStrTabVaGraph, "VA graph", nullptr, 0},
-    {kStrTabEnergy, "Energy", nullptr, 0},
+    {kStrTabHarmonics, "Harmonic analysis", DrawChartHarmonics, kHarmonicsPageControls},
+    {kStrTabVaGraph, "VA graph", DrawChartVAGraph, 0},
+    {kStrTabEnergy, "Energy", DrawChartLogging, 0},
     {kStrTabCalibration, "Calibration", nullptr, 0},
 };
 
