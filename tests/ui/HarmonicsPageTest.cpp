@@ -144,8 +144,7 @@ TEST(HarmonicsPage, FortyPointsShowFortyOneBarsWithoutLabels) {
     EXPECT_EQ(thirteen->voltage.chart.xAxis().labels().size(), 14u);
     const auto label = [](const HarmonicsChart& c, double value, double phase) {
         const double fields[] = {phase};
-        return charts::formatLabel(c.chart.layers().front()->aggregateLabelFormat(), value,
-                                   fields);
+        return charts::formatLabel(c.chart.layers().front()->aggregateLabelFormat(), value, fields);
     };
     EXPECT_EQ(label(thirteen->voltage, 230.456, -12.34), "230.46V\n-12.3\u00B0");
     EXPECT_EQ(label(thirteen->current, 0.123456, 7.26), "0.1235A\n7.3\u00B0");

@@ -52,8 +52,7 @@ void PiecewiseGraph::drawLinePlot(QCPPainter* painter, const QVector<QPointF>& l
     strokeInPieces(painter, lines);
 }
 
-PiecewiseCurve::PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise,
-                               bool reduce)
+PiecewiseCurve::PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise, bool reduce)
     : QCPCurve(keyAxis, valueAxis), m_piecewise(piecewise), m_reduce(reduce) {}
 
 void PiecewiseCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const {

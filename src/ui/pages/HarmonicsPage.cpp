@@ -43,11 +43,12 @@ std::optional<ModeView> viewOf(const MeasurementSet& m, int mode) {
             return ModeView{&m.HarmV, &m.HarmI, "Vrms (V)", "Irms (A)", 'V', 'A', 2, 4, false};
         case kModeTotalLin:
         case kModeTotalLog:
-            return ModeView{&m.HarmVPctRms, &m.HarmIPctRms, "V (%RMS)", "I (%RMS)", '%', '%', 2, 2,
-                            mode == kModeTotalLog};
+            return ModeView{
+                &m.HarmVPctRms,       &m.HarmIPctRms, "V (%RMS)", "I (%RMS)", '%', '%', 2, 2,
+                mode == kModeTotalLog};
         case kModeH1Lin:
         case kModeH1Log:
-            return ModeView{&m.HarmVPctH1, &m.HarmIPctH1, "V (%H1)", "I (%H1)", '%', '%', 2, 2,
+            return ModeView{&m.HarmVPctH1,     &m.HarmIPctH1, "V (%H1)", "I (%H1)", '%', '%', 2, 2,
                             mode == kModeH1Log};
         default:
             return std::nullopt;
@@ -103,8 +104,7 @@ HarmonicsChart MakeHarmonicsChart(const HarmonicsChartSpec& spec) {
 
     XYChart chart(630, 286, 0xEEEEFF, 0x000000, 1);
     chart.setPlotArea(55, 15, 560, 245, 0xFFFFFF, kDefault, kDefault, 0xCCCCCC, 0xCCCCCC);
-    const bool logarithmic =
-        spec.displayMode == kModeTotalLog || spec.displayMode == kModeH1Log;
+    const bool logarithmic = spec.displayMode == kModeTotalLog || spec.displayMode == kModeH1Log;
     if (spec.upper != 0) {
         if (logarithmic) {
             chart.yAxis().setLogScale(spec.lower, spec.upper);
@@ -115,8 +115,8 @@ HarmonicsChart MakeHarmonicsChart(const HarmonicsChartSpec& spec) {
     chart.yAxis().setTitle(spec.title, "arialbd.ttf", 9, kTextColor);
     chart.yAxis().setAutoScale(0.15, 0.1, 0.8);
 
-    BarLayer& layer = chart.addBarLayer3(std::span(values.data(), shown),
-                                         std::span(check.colours.data(), shown));
+    BarLayer& layer =
+        chart.addBarLayer3(std::span(values.data(), shown), std::span(check.colours.data(), shown));
     layer.setBorderColor(kDefault, 1);
     if (check.applies) {
         layer.addDataSet(std::span(check.limits.data(), shown), kLimitBarColour);
@@ -189,8 +189,8 @@ PageOutcome DrawChartHarmonics(const PageData& data, ChartSink& sink, PageTexts&
     }
     PageOutcome outcome{.drawn = true};
     outcome.ok = sink.put(charts->voltage.chart, kHarmonicsPaneVoltage, kHarmonicsVoltageFile);
-    outcome.ok = sink.put(charts->current.chart, kHarmonicsPaneCurrent, kHarmonicsCurrentFile) &&
-                 outcome.ok;
+    outcome.ok =
+        sink.put(charts->current.chart, kHarmonicsPaneCurrent, kHarmonicsCurrentFile) && outcome.ok;
     sink.clearOthers({kHarmonicsPaneVoltage, kHarmonicsPaneCurrent});
     const std::string& result = charts->current.check.text;
     texts.harmonicLimitName = HarmonicLimitName(data.selections.harmonics.limitClass);

@@ -231,11 +231,11 @@ namespace {
 
 TEST(PixelReduction, KeepsWhereTheCurveEntersAndLeavesEachPixel) {
     const double nan = NAN;
-    const QVector<QPointF> line{{0.1, 0.1}, {0.5, 0.6}, {0.9, 0.2},   // one pixel
-                                {1.5, 0.5},                           // alone on its pixel
-                                {2.2, 0.4}, {2.3, 0.5}, {2.4, 0.9},   // one pixel
-                                {nan, nan}, {2.5, 0.5}, {2.6, 0.6},   // a gap restarts the run
-                                {0.2, 0.2}};                          // back on the first pixel
+    const QVector<QPointF> line{{0.1, 0.1}, {0.5, 0.6}, {0.9, 0.2},  // one pixel
+                                {1.5, 0.5},                          // alone on its pixel
+                                {2.2, 0.4}, {2.3, 0.5}, {2.4, 0.9},  // one pixel
+                                {nan, nan}, {2.5, 0.5}, {2.6, 0.6},  // a gap restarts the run
+                                {0.2, 0.2}};                         // back on the first pixel
     const QVector<QPointF> expected{{0.1, 0.1}, {0.9, 0.2}, {1.5, 0.5}, {2.2, 0.4}, {2.4, 0.9},
                                     {nan, nan}, {2.5, 0.5}, {2.6, 0.6}, {0.2, 0.2}};
     const QVector<QPointF> reduced = reduceToPixels(line);
@@ -257,8 +257,8 @@ TEST(PixelReduction, RetracedStepsAreStrokedAtMostTwice) {
     // Ten laps of one square loop of four pixel steps, then one new step.
     QVector<QPointF> laps;
     for (int lap = 0; lap < 10; ++lap) {
-        for (const QPointF& p : {QPointF(0.5, 0.5), QPointF(10.5, 0.5), QPointF(10.5, 10.5),
-                                 QPointF(0.5, 10.5)}) {
+        for (const QPointF& p :
+             {QPointF(0.5, 0.5), QPointF(10.5, 0.5), QPointF(10.5, 10.5), QPointF(0.5, 10.5)}) {
             laps.push_back(p + QPointF(0.01 * lap, 0));  // noise within the pixel
         }
     }
