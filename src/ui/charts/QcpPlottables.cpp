@@ -1,6 +1,8 @@
 // QCustomPlot plottables and ticker tuned for still images.
 #include "ui/charts/QcpPlottables.h"
 
+#include "ui/charts/LineReduction.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -50,8 +52,8 @@ void PiecewiseGraph::drawLinePlot(QCPPainter* painter, const QVector<QPointF>& l
     strokeInPieces(painter, lines);
 }
 
-PiecewiseCurve::PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise)
-    : QCPCurve(keyAxis, valueAxis), m_piecewise(piecewise) {}
+PiecewiseCurve::PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise, bool reduce)
+    : QCPCurve(keyAxis, valueAxis), m_piecewise(piecewise), m_reduce(reduce) {}
 
 void PiecewiseCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const {
     if (!m_piecewise) {
@@ -62,7 +64,7 @@ void PiecewiseCurve::drawCurveLine(QCPPainter* painter, const QVector<QPointF>& 
         return;
     }
     applyDefaultAntialiasingHint(painter);
-    strokeInPieces(painter, lines);
+    strokeInPieces(painter, m_reduce ? dropRetracedSegments(reduceToPixels(lines)) : lines);
 }
 
 ColoredBars::ColoredBars(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPBars(keyAxis, valueAxis) {}
@@ -77,8 +79,9 @@ void ColoredBars::draw(QCPPainter* painter) {
         if (!std::isfinite(it->key) || !std::isfinite(it->value)) {
             continue;
         }
-        if (mValueAxis->scaleType() == QCPAxis::stLogarithmic && !(it->value > 0)) {
-            continue;  // nothing to draw below the bottom of a logarithmic axis
+        if (mValueAxis->scaleType() == QCPAxis::stLogarithmic &&
+            !(it->value > mValueAxis->range().lower)) {
+            continue;  // nothing to draw at or below the bottom of a logarithmic axis
         }
         const QRectF bar = getBarRect(it->key, it->value).normalized();
         if (bar.isEmpty()) {

@@ -26,15 +26,19 @@ private:
     bool m_piecewise;
 };
 
+// An x-y curve; with `reduce`, runs of points on one device pixel shrink to where the curve
+// enters and leaves it, and steps the curve has already made are not stroked again
+// (reduceToPixels, dropRetracedSegments).
 class PiecewiseCurve : public QCPCurve {
 public:
-    PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise);
+    PiecewiseCurve(QCPAxis* keyAxis, QCPAxis* valueAxis, bool piecewise, bool reduce);
 
 protected:
     void drawCurveLine(QCPPainter* painter, const QVector<QPointF>& lines) const override;
 
 private:
     bool m_piecewise;
+    bool m_reduce;
 };
 
 // Bars whose items each have a colour (by data index), with an optional edge and bevel.

@@ -28,7 +28,8 @@ XYChart::XYChart(const XYChart& other)
       m_yAxis(other.m_yAxis),
       m_yAxis2(other.m_yAxis2),
       m_swapXY(other.m_swapXY),
-      m_fastLines(other.m_fastLines) {
+      m_fastLines(other.m_fastLines),
+      m_reduceLines(other.m_reduceLines) {
     m_layers.reserve(other.m_layers.size());
     for (const auto& layer : other.m_layers) {
         m_layers.push_back(layer->clone());

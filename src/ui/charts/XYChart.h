@@ -77,11 +77,15 @@ public:
     // Long lines are reduced per pixel column and stroked in short pieces (on by default); off
     // strokes every point as one polyline, for comparison.
     void setFastLines(bool fast) { m_fastLines = fast; }
+    // With fast lines, points the drawing cannot tell apart are dropped before stroking (on by
+    // default); off strokes every point in short pieces, for comparison.
+    void setReduceLines(bool reduce) { m_reduceLines = reduce; }
 
     [[nodiscard]] const PlotArea& plotArea() const { return m_plotArea; }
     [[nodiscard]] const std::optional<Legend>& legend() const { return m_legend; }
     [[nodiscard]] bool swapped() const { return m_swapXY; }
     [[nodiscard]] bool fastLines() const { return m_fastLines; }
+    [[nodiscard]] bool reduceLines() const { return m_fastLines && m_reduceLines; }
     [[nodiscard]] const std::vector<std::unique_ptr<Layer>>& layers() const { return m_layers; }
 
     // The scales the axes take for the current data and settings.
@@ -100,6 +104,7 @@ private:
     Axis m_yAxis2;
     bool m_swapXY = false;
     bool m_fastLines = true;
+    bool m_reduceLines = true;
     std::vector<std::unique_ptr<Layer>> m_layers;
 };
 

@@ -166,7 +166,7 @@ QCPAbstractPlottable* addLineSeries(const XYChart& chart, const Layer& layer, co
                          : linePen(s.dataSet->color(), layer.lineWidth());
     if (!s.xIncreasing) {
         // x-y curve: points joined in their own order.
-        auto* curve = new PiecewiseCurve(keyAxis, valueAxis, fast);
+        auto* curve = new PiecewiseCurve(keyAxis, valueAxis, fast, chart.reduceLines());
         QVector<double> t(static_cast<qsizetype>(values.size()));
         std::iota(t.begin(), t.end(), 0.0);
         curve->setData(t, toVector(s.x), toVector(values), true);
@@ -177,7 +177,8 @@ QCPAbstractPlottable* addLineSeries(const XYChart& chart, const Layer& layer, co
     auto* graph = new PiecewiseGraph(keyAxis, valueAxis, fast);
     graph->setAdaptiveSampling(false);
     const int columns = keyPixels(keyAxis, chart.plotArea());
-    if (fast && values.size() > static_cast<std::size_t>(columns) * 2 && !xScale.logarithmic) {
+    if (chart.reduceLines() && values.size() > static_cast<std::size_t>(columns) * 2 &&
+        !xScale.logarithmic) {
         // QCustomPlot shifts antialiased drawing by half a pixel, so pixel edges fall half a
         // column off the scale's ends: the reduction's columns are the pixel columns.
         const double half = 0.5 * (xScale.upper - xScale.lower) / columns;
@@ -272,6 +273,9 @@ void paintItemLabel(QPainter& painter, const TextBox& box, const SeriesPoints& s
                     const QCPAxis* keyAxis, const QCPAxis* valueAxis) {
     if (i >= s.y.size() || !std::isfinite(s.y[i]) || !std::isfinite(s.x[i])) {
         return;
+    }
+    if (valueAxis->scaleType() == QCPAxis::stLogarithmic && !(s.y[i] > valueAxis->range().lower)) {
+        return;  // at or below the bottom of a logarithmic axis: no bar or point to mark
     }
     const double base = i < s.base.size() ? s.base[i] : 0.0;
     const bool negative = s.y[i] < base;

@@ -2,9 +2,12 @@
 #include "ui/pages/PageTable.h"
 
 #include "StringTable.h"
+#include "ui/pages/EnergyPage.h"
+#include "ui/pages/HarmonicsPage.h"
 #include "ui/pages/MeasurementsPage.h"
 #include "ui/pages/StatisticsPage.h"
 #include "ui/pages/TransientPage.h"
+#include "ui/pages/VAGraphPage.h"
 #include "ui/pages/WaveformsPage.h"
 
 namespace voltaris {
@@ -16,9 +19,9 @@ constexpr PageDescriptor kPages[] = {
     {kStrTabMeasurements, "Measurements", DrawChartMeasure, 0},
     {kStrTabStatistics, "Statistics", DrawChartStatistics, kResetStatsControl},
     {kStrTabTransient, "Transient analysis", DrawChartInrush, 0},
-    {kStrTabHarmonics, "Harmonic analysis", nullptr, 0},
-    {kStrTabVaGraph, "VA graph", nullptr, 0},
-    {kStrTabEnergy, "Energy", nullptr, 0},
+    {kStrTabHarmonics, "Harmonic analysis", DrawChartHarmonics, kHarmonicsPageControls},
+    {kStrTabVaGraph, "VA graph", DrawChartVAGraph, 0},
+    {kStrTabEnergy, "Energy", DrawChartLogging, 0},
     {kStrTabCalibration, "Calibration", nullptr, 0},
 };
 

@@ -225,3 +225,101 @@ TEST(LineReduction, ReducedLineShowsEveryColumnsExtremes) {
 
 }  // namespace
 }  // namespace voltaris::charts
+
+namespace voltaris::charts {
+namespace {
+
+TEST(PixelReduction, KeepsWhereTheCurveEntersAndLeavesEachPixel) {
+    const double nan = NAN;
+    const QVector<QPointF> line{{0.1, 0.1}, {0.5, 0.6}, {0.9, 0.2},  // one pixel
+                                {1.5, 0.5},                          // alone on its pixel
+                                {2.2, 0.4}, {2.3, 0.5}, {2.4, 0.9},  // one pixel
+                                {nan, nan}, {2.5, 0.5}, {2.6, 0.6},  // a gap restarts the run
+                                {0.2, 0.2}};                         // back on the first pixel
+    const QVector<QPointF> expected{{0.1, 0.1}, {0.9, 0.2}, {1.5, 0.5}, {2.2, 0.4}, {2.4, 0.9},
+                                    {nan, nan}, {2.5, 0.5}, {2.6, 0.6}, {0.2, 0.2}};
+    const QVector<QPointF> reduced = reduceToPixels(line);
+    ASSERT_EQ(reduced.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        if (std::isnan(expected[i].x())) {
+            EXPECT_TRUE(std::isnan(reduced[i].x())) << i;
+        } else {
+            EXPECT_EQ(reduced[i], expected[i]) << i;
+        }
+    }
+    // No two neighbours on one pixel: nothing to drop.
+    const QVector<QPointF> sparse{{0, 0}, {3, 1}, {6, 2}, {3.5, 1.5}};
+    EXPECT_EQ(reduceToPixels(sparse), sparse);
+    EXPECT_TRUE(reduceToPixels({}).isEmpty());
+}
+
+TEST(PixelReduction, RetracedStepsAreStrokedAtMostTwice) {
+    // Ten laps of one square loop of four pixel steps, then one new step.
+    QVector<QPointF> laps;
+    for (int lap = 0; lap < 10; ++lap) {
+        for (const QPointF& p :
+             {QPointF(0.5, 0.5), QPointF(10.5, 0.5), QPointF(10.5, 10.5), QPointF(0.5, 10.5)}) {
+            laps.push_back(p + QPointF(0.01 * lap, 0));  // noise within the pixel
+        }
+    }
+    laps.push_back(QPointF(20.5, 20.5));
+    const QVector<QPointF> kept = dropRetracedSegments(laps);
+    int segments = 0;
+    for (qsizetype i = 0; i + 1 < kept.size(); ++i) {
+        segments += std::isfinite(kept[i].x()) && std::isfinite(kept[i + 1].x()) ? 1 : 0;
+    }
+    EXPECT_EQ(segments, 2 * 4 + 1);  // two laps, then the step to (20, 20)
+    EXPECT_EQ(kept.back(), laps.back());
+    EXPECT_EQ(kept.front(), laps.front());
+    // A path that never retraces stays whole.
+    const QVector<QPointF> open{{0, 0}, {5, 0}, {5, 5}, {9, 9}};
+    EXPECT_EQ(dropRetracedSegments(open), open);
+}
+
+// An x-y curve drawn reduced and with every point (both in short pieces). Many periods of a
+// noisy loop retrace each other as on the VA graph, and a small loop puts several points on
+// every pixel. The same pixels are inked: no pixel is background in one image and more than
+// half covered in the other; only the shade of the anti-aliased fringe may differ.
+TEST(PixelReduction, ReducedCurveInksTheSamePixels) {
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0, 0.004);
+    std::vector<double> v(21760);
+    std::vector<double> i(v.size());
+    for (std::size_t k = 0; k < v.size(); ++k) {
+        const double w = 2 * M_PI * static_cast<double>(k) / 256;
+        const double size = k < v.size() / 2 ? 1.0 : 0.08;  // second half: a tiny loop
+        v[k] = size * 325 * std::sin(w);
+        i[k] = size * (1.4 * std::sin(w - 0.6) + 0.4 * std::sin(3 * w)) + noise(rng);
+    }
+    XYChart chart(700, 600, 0xEEEEFF, 0x000000, 1);
+    chart.setPlotArea(70, 30, 600, 510, 0xFFFFFF, kDefault, kDefault, 0xCCCCCC, 0xCCCCCC);
+    chart.xAxis().setLinearScale(-400, 400, 100);
+    chart.yAxis().setLinearScale(-2, 2, 0.5);
+    LineLayer& layer = chart.addLineLayer(i, 0xFF3333);
+    layer.setXData(v);
+    layer.setLineWidth(2);
+    const QImage reduced = chart.render();
+    chart.setReduceLines(false);
+    const QImage full = chart.render();
+    ASSERT_EQ(reduced.size(), full.size());
+    int inked = 0;
+    int flipped = 0;
+    int largest = 0;
+    for (int y = 0; y < full.height(); ++y) {
+        for (int x = 0; x < full.width(); ++x) {
+            const std::uint32_t r = test::rgbAt(reduced, x, y);
+            const std::uint32_t f = test::rgbAt(full, x, y);
+            const int inkR = test::colorDistance(r, 0xFFFFFF);
+            const int inkF = test::colorDistance(f, 0xFFFFFF);
+            inked += inkF > 100 ? 1 : 0;
+            flipped += (inkF > 160 && inkR < 40) || (inkR > 160 && inkF < 40) ? 1 : 0;
+            largest = std::max(largest, test::colorDistance(r, f));
+        }
+    }
+    EXPECT_GT(inked, 5000);
+    EXPECT_EQ(flipped, 0);
+    EXPECT_LT(largest, 160);
+}
+
+}  // namespace
+}  // namespace voltaris::charts
