@@ -1,54 +1,19 @@
 // Helpers of the device tests.
 #include "DeviceTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <QSettings>
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 
 #include "infra/Log.h"
+#include "support/TempDir.h"
 
 namespace voltaris::test {
 
 namespace {
 
 constexpr const char* kProcessName = "VoltarisTest";
-
-std::filesystem::path makeTempDir(const char* pattern) {
-    std::string templ = (std::filesystem::temp_directory_path() / pattern).string();
-    if (::mkdtemp(templ.data()) == nullptr) {
-        return {};
-    }
-    return templ;
-}
-
-// Settings and application data of this test program live in a private folder, so that the
-// user's own log configuration is neither read nor changed.
-class PrivateSettingsEnvironment : public ::testing::Environment {
-public:
-    PrivateSettingsEnvironment() {
-        m_dir = makeTempDir("voltaris-device-test-XXXXXX");
-        ::setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        ::setenv("XDG_DATA_HOME", (m_dir / "data").c_str(), 1);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-    const std::filesystem::path& dir() const { return m_dir; }
-
-private:
-    std::filesystem::path m_dir;
-};
-
-PrivateSettingsEnvironment* const gEnvironment = [] {
-    auto* env = new PrivateSettingsEnvironment;
-    ::testing::AddGlobalTestEnvironment(env);
-    return env;
-}();
 
 QSettings logSettings() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Korvex", "Tracekit");
@@ -62,10 +27,6 @@ std::string rtrim(std::string s) {
 }
 
 }  // namespace
-
-const std::filesystem::path& TestConfigDir() {
-    return gEnvironment->dir();
-}
 
 void EnableFullLog(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
@@ -114,7 +75,7 @@ std::vector<LogLine> ReadLogLines(const std::filesystem::path& folder,
 
 LogCapture::LogCapture() {
     static int serial = 0;
-    m_folder = TestConfigDir() / ("log" + std::to_string(++serial));
+    m_folder = TestHome() / ("log" + std::to_string(++serial));
     EnableFullLog(m_folder);
     LogInit(kProcessName);
 }

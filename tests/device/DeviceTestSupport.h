@@ -1,5 +1,5 @@
-// Helpers of the device tests: a private settings folder for the whole test program, a reader
-// of the diagnostic log it enables, and port doubles that record or script the calls.
+// Helpers of the device tests: a reader of the diagnostic log they enable, and port doubles that
+// record or script the calls.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,6 @@
 #include "device/SerialPort.h"
 
 namespace voltaris::test {
-
-// Folder that XDG_CONFIG_HOME points at for this test program; made before the first test.
-[[nodiscard]] const std::filesystem::path& TestConfigDir();
 
 // One line of the diagnostic log, without its date and process name.
 struct LogLine {

@@ -17,6 +17,7 @@
 #include "DeviceTestSupport.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -174,7 +175,7 @@ TEST(PosixSerialPort, WriteHeldBackPastItsTimeoutIsShort) {
 }
 
 TEST(PosixSerialPort, MissingDeviceOrNonTerminalIsNotOpened) {
-    const auto file = test::TestConfigDir() / "not-a-tty";
+    const auto file = test::TestHome() / "not-a-tty";
     std::ofstream(file) << "x";
     test::LogCapture log;
     EXPECT_EQ(OpenPort("/dev/voltaris-no-such-port"), nullptr);

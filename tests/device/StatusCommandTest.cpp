@@ -12,6 +12,7 @@
 
 #include "DeviceTestSupport.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -24,7 +25,7 @@ struct CliRun {
 
 // Runs voltaris-cli with `args` (already quoted for the shell) and collects its output.
 CliRun runCli(const std::string& args) {
-    const auto errFile = test::TestConfigDir() / "cli-stderr.txt";
+    const auto errFile = test::TestHome() / "cli-stderr.txt";
     const std::string command =
         std::string(VOLTARIS_CLI_PATH) + " " + args + " 2>'" + errFile.string() + "'";
     CliRun run;

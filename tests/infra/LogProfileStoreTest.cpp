@@ -6,6 +6,7 @@
 
 #include "infra/LogProfileStore.h"
 #include "infra/LogTestSupport.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 using test::SetLogConfig;
 
 std::string ConfigFile() {
-    return test::TestRoot() + "/config/Korvex/Tracekit.conf";
+    return test::TestHome().string() + "/config/Korvex/Tracekit.conf";
 }
 
 void WriteConfigFile(const std::string& text) {

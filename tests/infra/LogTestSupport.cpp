@@ -10,46 +10,25 @@
 
 #include <QSettings>
 
+#include "support/TempDir.h"
+
 namespace voltaris::test {
 
 namespace {
 
-std::string g_root;
-
-// Points the settings and data homes and the time zone at test values before any QSettings
-// object exists (QSettings caches its search path on first use), and removes them afterwards.
-class LogTestEnvironment : public ::testing::Environment {
+// Log lines carry local time; the tests fix it to UTC.
+class UtcEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "voltaris-log-XXXXXX");
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        g_root = pattern;
-        const std::string config = g_root + "/config";
-        const std::string data = g_root + "/data";
-        std::filesystem::create_directories(config);
-        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-        setenv("XDG_DATA_HOME", data.c_str(), 1);
         setenv("TZ", "UTC", 1);
         tzset();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QString::fromStdString(config));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                           QString::fromStdString(config));
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(g_root, ignored);
     }
 };
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new LogTestEnvironment);
+    ::testing::AddGlobalTestEnvironment(new UtcEnvironment);
 
 }  // namespace
-
-const std::string& TestRoot() {
-    return g_root;
-}
 
 void SetLogConfig(std::initializer_list<std::pair<QString, QVariant>> values) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Korvex", "Tracekit");
@@ -93,7 +72,7 @@ std::chrono::system_clock::time_point FixedLogTime() {
 
 void LogFixture::SetUp() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = TestRoot() + "/logs/" + info->test_suite_name() + "." + info->name();
+    m_dir = TestHome().string() + "/logs/" + info->test_suite_name() + "." + info->name();
     std::filesystem::remove_all(m_dir);  // left by an earlier repetition
     std::filesystem::create_directories(m_dir);
     SetLogConfig({});

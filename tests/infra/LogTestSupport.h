@@ -1,5 +1,5 @@
-// Shared set-up of the log tests: a private settings and data home for the whole test program
-// and a fresh log folder and configuration for each test.
+// Shared set-up of the log tests: local time in UTC, and a fresh log folder and configuration for
+// each test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,9 +14,6 @@
 #include <QVariant>
 
 namespace voltaris::test {
-
-// Root of the temporary folder that XDG_CONFIG_HOME and XDG_DATA_HOME point into.
-[[nodiscard]] const std::string& TestRoot();
 
 // Replaces the whole "Korvex/Tracekit" configuration with `values`.
 void SetLogConfig(std::initializer_list<std::pair<QString, QVariant>> values);

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "device/DeviceTestSupport.h"
+#include "support/TempDir.h"
 
 namespace voltaris::test {
 
@@ -31,7 +32,7 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds bou
 
 WindowLog::WindowLog() {
     static int serial = 0;
-    m_folder = TestConfigDir() / ("window-log" + std::to_string(++serial));
+    m_folder = TestHome() / ("window-log" + std::to_string(++serial));
     EnableFullLog(m_folder);
 }
 

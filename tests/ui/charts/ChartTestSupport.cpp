@@ -1,46 +1,8 @@
 // Helpers of the chart tests.
 #include "ui/charts/ChartTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
-
-namespace voltaris::charts::test {
-namespace {
-
-// Charts need fonts and QCustomPlot needs widgets: one QApplication for the whole program.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        m_home = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(m_home->isValid());
-        setenv("XDG_CONFIG_HOME", m_home->path().toLocal8Bit().constData(), 1);
-        m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override {
-        m_app.reset();
-        m_home.reset();
-    }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "chart_tests";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QTemporaryDir> m_home;
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
-}  // namespace voltaris::charts::test
 
 // Under ThreadSanitizer: Qt's raster engine splits large fills across Qt's thread pool, whose
 // locking ThreadSanitizer cannot see in the uninstrumented Qt libraries; only races in

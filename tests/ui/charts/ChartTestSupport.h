@@ -1,5 +1,4 @@
-// Helpers of the chart tests: a QApplication for the whole test program (offscreen, settings in a
-// temporary folder) and pixel inspection of rendered images.
+// Helpers of the chart tests: pixel inspection of rendered images.
 #pragma once
 
 #include <QColor>
