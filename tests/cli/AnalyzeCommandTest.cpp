@@ -5,11 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <memory>
 
 #include "analysis/SyntheticCapture.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -50,8 +50,9 @@ protected:
     CliResult run(const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_dir.path());
-        env.insert("HOME", m_dir.path());
+        const QString home = QString::fromStdString(m_dir.path().string());
+        env.insert("XDG_CONFIG_HOME", home);
+        env.insert("HOME", home);
         p.setProcessEnvironment(env);
         p.start(VOLTARIS_CLI_PATH, QStringList{"analyze"} + args);
         CliResult r;
@@ -67,7 +68,7 @@ protected:
         return r;
     }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 TEST_F(AnalyzeCommand, PrintsEveryMeasurementExactlyAsComputed) {

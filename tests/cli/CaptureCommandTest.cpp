@@ -1,18 +1,17 @@
 // voltaris-cli capture run as a process: in demonstration mode, against a simulated meter on a
 // pseudo-terminal, with --raw read back by analyze, on a communication error and on bad options.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -26,7 +25,7 @@ struct CliResult {
 
 class CaptureCommand : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     // Runs voltaris-cli with its settings (and so its log switch) in a private folder and an
     // empty port tree, so that detection finds only the ports in `environmentPorts`.
@@ -65,7 +64,7 @@ protected:
 
     QString path(const char* name) const { return m_dir.filePath(name); }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 std::unique_ptr<sim::MeterSimulator> startMeter(sim::Config config = {}) {

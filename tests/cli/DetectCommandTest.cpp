@@ -1,6 +1,5 @@
 // voltaris-cli detect run as a process against simulated meters on pseudo-terminals.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +10,7 @@
 
 #include "device/DeviceTestSupport.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/PortTree.h"
 
 namespace voltaris {
 namespace {
@@ -34,15 +34,6 @@ std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
 
 class DetectCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "voltaris-detect-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-        fs::create_directories(m_root / "dev");
-        fs::create_directories(m_root / "sys/class/tty");
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     // Runs the command over the fake device tree, VOLTARIS_PORTS set only when given.
     CliResult detect(QStringList args, const QString& environmentPorts = {}) const {
         QProcess process;
@@ -53,8 +44,8 @@ protected:
         }
         process.setProcessEnvironment(environment);
         args.prepend("detect");
-        args << "--dev-root" << QString::fromStdString((m_root / "dev").string()) << "--sys-root"
-             << QString::fromStdString((m_root / "sys").string());
+        args << "--dev-root" << QString::fromStdString(m_ports.dev().string()) << "--sys-root"
+             << QString::fromStdString(m_ports.sys().string());
         process.start(VOLTARIS_CLI_PROGRAM, args);
         CliResult result;
         if (!process.waitForFinished(30000)) {
@@ -69,7 +60,7 @@ protected:
         return result;
     }
 
-    fs::path m_root;
+    test::PortTree m_ports;
 };
 
 TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
@@ -97,7 +88,7 @@ TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
 TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
     auto named = startMeter(2);
     auto linked = startMeter(1);
-    fs::create_symlink(linked->portPath(), m_root / "dev/rfcomm0");
+    m_ports.link("rfcomm0", linked->portPath());
     const QString namedPath = QString::fromStdString(named->portPath());
     const CliResult run = detect({}, "::" + namedPath + ":");
 
@@ -107,7 +98,7 @@ TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
     EXPECT_EQ(meters.at(0).toObject().value("entry").toString(), "V2 " + namedPath);
     EXPECT_EQ(meters.at(1).toObject().value("entry").toString(), "V1 rfcomm0");
     EXPECT_EQ(meters.at(1).toObject().value("port").toString(),
-              QString::fromStdString((m_root / "dev/rfcomm0").string()));
+              QString::fromStdString((m_ports.dev() / "rfcomm0").string()));
 }
 
 TEST_F(DetectCommandTest, NoMeterPrintsAnEmptyListAndTheMessageAndExits2) {

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -20,7 +20,7 @@ struct ProgramRun {
 
 class ScreenshotProgram : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     // The program with its settings in a private folder, no display, and an empty port tree, so
     // that only the ports named on its command line are probed.
@@ -48,7 +48,7 @@ protected:
 
     QString path(const char* name) const { return m_dir.filePath(name); }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {

@@ -8,11 +8,11 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include "UiTestSupport.h"
 #include "acquisition/AcquisitionWorker.h"
 #include "acquisition/WorkerMessages.h"
+#include "support/TempDir.h"
 #include "ui/ScreenshotRunner.h"
 
 namespace voltaris::test {
@@ -94,7 +94,7 @@ TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
     SimulatedMeter meter(config);
-    QTemporaryDir dir;
+    test::TempDir dir;
     AutoAnswerMessageService messages(false);
     CMeterDlg window(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(window.OnInitDialog());
@@ -112,7 +112,7 @@ TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
 }
 
 TEST(ScreenshotMode, SavesTheWindowAfterTheFirstCapture) {
-    QTemporaryDir dir;
+    test::TempDir dir;
     AutoAnswerMessageService messages(false);
     CMeterDlg window(messages, TestOptions());
     ASSERT_TRUE(window.OnInitDialog());

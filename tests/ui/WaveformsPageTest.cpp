@@ -4,12 +4,12 @@
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <cmath>
 
 #include "UiTestSupport.h"
 #include "infra/Log.h"
+#include "support/TempDir.h"
 #include "ui/PaneGrid.h"
 #include "ui/PaneSink.h"
 #include "ui/charts/CChartPane.h"
@@ -134,8 +134,8 @@ TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
 }
 
 TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));
@@ -169,7 +169,7 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
 }
 
 TEST(WaveformsPage, WithoutAnalysedPeriodsDrawsNothing) {
-    QTemporaryDir dir;
+    test::TempDir dir;
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));

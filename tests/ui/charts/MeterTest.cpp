@@ -1,4 +1,5 @@
 // Angular and linear meters: size, background, edge, zones, pointers, labels and texts.
+#include "support/TempDir.h"
 #include "ui/charts/ChartTestSupport.h"
 #include "ui/charts/Meter.h"
 #include "ui/charts/SampleCharts.h"
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -127,7 +127,7 @@ TEST(LinearMeter, VerticalMeterGrowsUpwards) {
 }
 
 TEST(Meters, WritePngAndRejectInvalidSizes) {
-    QTemporaryDir dir;
+    voltaris::test::TempDir dir;
     const std::string path = dir.filePath("state.png").toStdString();
     ASSERT_TRUE(samples::stateMeter(1).renderToPng(path));
     QImage loaded;
