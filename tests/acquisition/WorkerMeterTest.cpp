@@ -15,6 +15,7 @@
 #include "acquisition/WorkerMessages.h"
 #include "device/CalibrationParams.h"
 #include "device/CalibrationStore.h"
+#include "support/LogCapture.h"
 
 namespace voltaris {
 namespace {

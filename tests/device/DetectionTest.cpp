@@ -10,6 +10,7 @@
 #include "device/MeterCommands.h"
 #include "device/MeterDetection.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/LogCapture.h"
 
 namespace voltaris {
 namespace {

@@ -1,104 +1,10 @@
 // Helpers of the device tests.
 #include "DeviceTestSupport.h"
 
-#include <QSettings>
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-
-#include "infra/Log.h"
-#include "support/TempDir.h"
 
 namespace voltaris::test {
-
-namespace {
-
-constexpr const char* kProcessName = "VoltarisTest";
-
-QSettings logSettings() {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Korvex", "Tracekit");
-}
-
-std::string rtrim(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\n')) {
-        s.pop_back();
-    }
-    return s;
-}
-
-}  // namespace
-
-void EnableFullLog(const std::filesystem::path& folder) {
-    std::filesystem::create_directories(folder);
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.setValue("EnableLog", 1);
-    for (const char* level : {"LogCritic", "LogError", "LogWarn", "LogState", "LogEvent", "LogInfo",
-                              "LogDebug1", "LogDebug2"}) {
-        settings.setValue(level, 1);
-    }
-    settings.setValue("PathLog", QString::fromStdString(folder.string()));
-    settings.sync();
-}
-
-void ClearLogSettings() {
-    QSettings settings = logSettings();
-    settings.clear();
-    settings.sync();
-}
-
-std::vector<LogLine> ReadLogLines(const std::filesystem::path& folder,
-                                  const std::string& processName) {
-    // Head: date and time, a space, the process name in 16 columns, a space, an 8-column
-    // level tag, then the message.
-    const std::string head =
-        processName + std::string(16 - std::min<std::size_t>(16, processName.size()), ' ') + " ";
-    std::vector<LogLine> result;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (entry.path().extension() != ".log") {
-            continue;
-        }
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string text;
-        while (std::getline(in, text)) {
-            const auto at = text.find(head);
-            if (at == std::string::npos || text.size() < at + head.size() + 8) {
-                continue;
-            }
-            const std::size_t tagAt = at + head.size();
-            result.push_back({rtrim(text.substr(tagAt, 8)), rtrim(text.substr(tagAt + 8))});
-        }
-    }
-    return result;
-}
-
-LogCapture::LogCapture() {
-    static int serial = 0;
-    m_folder = TestHome() / ("log" + std::to_string(++serial));
-    EnableFullLog(m_folder);
-    LogInit(kProcessName);
-}
-
-LogCapture::~LogCapture() {
-    ClearLogSettings();
-    LogInit(kProcessName);
-}
-
-std::vector<LogCapture::Line> LogCapture::lines() const {
-    return ReadLogLines(m_folder, kProcessName);
-}
-
-std::vector<std::string> LogCapture::messages(const std::string& tag,
-                                              const std::string& prefix) const {
-    std::vector<std::string> result;
-    for (const Line& line : lines()) {
-        if (line.tag == tag && line.message.rfind(prefix, 0) == 0) {
-            result.push_back(line.message);
-        }
-    }
-    return result;
-}
 
 PortIo RecordingPort::write(const void* data, std::size_t count) {
     const PortIo io = m_port.write(data, count);

@@ -1,50 +1,14 @@
-// Helpers of the device tests: a reader of the diagnostic log they enable, and port doubles that
-// record or script the calls.
+// Port doubles of the device tests: they record or script the calls.
 #pragma once
 
 #include <cstddef>
 #include <deque>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "device/SerialPort.h"
 
 namespace voltaris::test {
-
-// One line of the diagnostic log, without its date and process name.
-struct LogLine {
-    std::string tag;      // level tag without its padding, e.g. "INFO"
-    std::string message;  // the formatted message
-};
-
-// Switches the diagnostic log on at every level, writing into `folder` (made when missing).
-// Only the settings change: the program that logs reads them in its LogInit.
-void EnableFullLog(const std::filesystem::path& folder);
-// Removes every log setting again.
-void ClearLogSettings();
-// The lines that the process `processName` logged into the files of `folder`, in order.
-[[nodiscard]] std::vector<LogLine> ReadLogLines(const std::filesystem::path& folder,
-                                                const std::string& processName);
-
-// Switches the diagnostic log on at every level, writing into a fresh private folder, and
-// reads back what was logged.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    using Line = LogLine;
-    [[nodiscard]] std::vector<Line> lines() const;
-    // Messages at the level tag `tag` ("ERROR", "INFO", "DEBUG1") that start with `prefix`.
-    [[nodiscard]] std::vector<std::string> messages(const std::string& tag,
-                                                    const std::string& prefix = "") const;
-
-private:
-    std::filesystem::path m_folder;
-};
 
 // One call seen by a RecordingPort.
 struct PortCall {

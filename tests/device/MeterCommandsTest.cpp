@@ -10,6 +10,7 @@
 #include "SimLink.h"
 #include "device/MeterCommands.h"
 #include "device/MeterProtocol.h"
+#include "support/LogCapture.h"
 
 namespace voltaris {
 namespace {

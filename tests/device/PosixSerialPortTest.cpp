@@ -17,6 +17,7 @@
 #include "DeviceTestSupport.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 
 namespace voltaris {

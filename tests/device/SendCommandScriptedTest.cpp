@@ -7,6 +7,7 @@
 
 #include "DeviceTestSupport.h"
 #include "device/SendCommand.h"
+#include "support/LogCapture.h"
 
 namespace voltaris {
 namespace {

@@ -11,6 +11,7 @@
 #include "SimLink.h"
 #include "device/MeterProtocol.h"
 #include "device/SendCommand.h"
+#include "support/LogCapture.h"
 
 namespace voltaris {
 namespace {

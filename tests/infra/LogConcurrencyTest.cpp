@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "infra/LogFile.h"
-#include "infra/LogTestSupport.h"
+#include "infra/LogFixture.h"
 #include "infra/Logger.h"
 
 extern char** environ;
@@ -72,7 +72,7 @@ std::optional<HelperLine> ParseHelperLine(const std::string& line) {
 std::map<std::string, std::vector<int>> NumbersByWriter(const std::string& path,
                                                         bool tagIsProcessName) {
     std::map<std::string, std::vector<int>> numbers;
-    for (const std::string& line : test::ReadLogLines(path)) {
+    for (const std::string& line : test::LogFileLines(path)) {
         const std::optional<HelperLine> parsed = ParseHelperLine(line);
         if (!parsed || (tagIsProcessName && parsed->process != parsed->tag)) {
             ADD_FAILURE() << "broken line: " << line.substr(0, 80);
@@ -112,7 +112,7 @@ void AppendWhileTrimmed(const std::string& path, int count) {
 }
 
 void ExpectNewestNumberedLines(const std::string& path, int count) {
-    const std::string text = test::ReadWholeFile(path);
+    const std::string text = test::ReadFile(path);
     ASSERT_FALSE(text.empty());
     const std::size_t lineSize = NumberedLine(0).size();
     ASSERT_EQ(text.size() % lineSize, 0u) << "partial line in the file";
@@ -202,7 +202,7 @@ TEST_F(LogConcurrencyTest, RenamingWhileAnotherThreadLogsIsSafe) {
         logger.init(i % 2 == 0 ? "NameB" : "NameA");
     }
     writer.join();
-    const auto lines = test::ReadLogLines(logPath());
+    const auto lines = test::LogFileLines(logPath());
     EXPECT_EQ(lines.size(), 200u);
     for (const std::string& line : lines) {
         const std::string name = line.substr(22, 17);

@@ -4,9 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "infra/LogFixture.h"
 #include "infra/LogProfileStore.h"
-#include "infra/LogTestSupport.h"
-#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {

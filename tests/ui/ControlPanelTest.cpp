@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
+#include "support/LogCapture.h"
 
 namespace voltaris::test {
 
@@ -24,7 +25,7 @@ bool stateIs(CMeterDlg& w, std::initializer_list<AcqStatus> states) {
 }  // namespace
 
 TEST(ControlPanel, RunStopAndSingleDriveTheWorker) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -196,7 +197,7 @@ TEST(ControlPanel, OkDuringARunReArmsTheMeterWithTheNewThresholds) {
 }
 
 TEST(ControlPanel, HarmonicsModeAndClassFollowEachOther) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -229,7 +230,7 @@ TEST(ControlPanel, PortSelectionSwitchesMeterAndGeneration) {
     second.generation = 2;
     SimulatedMeter v1(first);
     SimulatedMeter v2(second);
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({v1.path(), v2.path()}));
     ASSERT_TRUE(w.initialised);

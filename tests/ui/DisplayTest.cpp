@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
+#include "support/LogCapture.h"
 #include "ui/AboutBox.h"
 #include "ui/charts/CChartPane.h"
 
@@ -43,7 +44,7 @@ QImage stateImage(CMeterDlg& w, int phase) {
 }  // namespace
 
 TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -85,7 +86,7 @@ TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
 }
 
 TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -128,7 +129,7 @@ TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
 }
 
 TEST(DisplayUpdate, ResetStatsClearsTheStatistics) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);

@@ -7,16 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "device/DeviceTestSupport.h"
-#include "support/TempDir.h"
-
 namespace voltaris::test {
-
-namespace {
-
-constexpr const char* kWindowProcess = "VoltarisRT";
-
-}  // namespace
 
 bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
@@ -28,34 +19,6 @@ bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds bou
         QTest::qWait(5);
     }
     return true;
-}
-
-WindowLog::WindowLog() {
-    static int serial = 0;
-    m_folder = TestHome() / ("window-log" + std::to_string(++serial));
-    EnableFullLog(m_folder);
-}
-
-WindowLog::~WindowLog() {
-    ClearLogSettings();
-}
-
-std::vector<std::string> WindowLog::messages(const std::string& tag) const {
-    std::vector<std::string> result;
-    for (const LogLine& line : ReadLogLines(m_folder, kWindowProcess)) {
-        if (line.tag == tag) {
-            result.push_back(line.message);
-        }
-    }
-    return result;
-}
-
-int WindowLog::count(const std::string& tag, const std::string& message) const {
-    int n = 0;
-    for (const std::string& m : messages(tag)) {
-        n += m == message ? 1 : 0;
-    }
-    return n;
 }
 
 MessageAnswer HoldingMessageService::show(QWidget* /*parent*/, const std::string& text,

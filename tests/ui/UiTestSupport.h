@@ -1,11 +1,10 @@
-// Helpers of the window tests: bounded waits that keep the event loop running, a private
-// diagnostic log read back by message, message services that hold or record boxes, and the
-// main window started against the demonstration or simulated meters.
+// Helpers of the window tests: bounded waits that keep the event loop running, message services
+// that hold or record boxes, and the main window started against the demonstration or simulated
+// meters.
 #pragma once
 
 #include <QString>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,23 +24,6 @@ inline constexpr std::chrono::milliseconds kUiBound{20000};
 // Runs the event loop until `ready` holds, at most `bound`; true when it held.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& ready,
                              std::chrono::milliseconds bound = kUiBound);
-
-// Switches the diagnostic log on at every level into a private folder and reads back the lines
-// the window wrote (process name "VoltarisRT"). Make it before the window starts.
-class WindowLog {
-public:
-    WindowLog();
-    ~WindowLog();
-    WindowLog(const WindowLog&) = delete;
-    WindowLog& operator=(const WindowLog&) = delete;
-
-    // Messages logged at `tag` ("INFO", "DEBUG1", ...), in order.
-    [[nodiscard]] std::vector<std::string> messages(const std::string& tag) const;
-    [[nodiscard]] int count(const std::string& tag, const std::string& message) const;
-
-private:
-    std::filesystem::path m_folder;
-};
 
 // Records every box; while holding, a box stays open (a nested event loop runs) until
 // release(), and `onShown` runs inside that loop.

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "UiTestSupport.h"
-#include "infra/Log.h"
+#include "support/LogCapture.h"
 #include "support/TempDir.h"
 #include "ui/PaneGrid.h"
 #include "ui/PaneSink.h"
@@ -113,8 +113,7 @@ TEST(WaveformsPage, DataSetsCarryEverySampleOfTheCapture) {
 }
 
 TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
-    WindowLog log;
-    LogInit("VoltarisRT");
+    LogCapture log(kWindowProcess);
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));

@@ -11,6 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "device/MeterDetection.h"
+#include "support/LogCapture.h"
 #include "ui/charts/CChartPane.h"
 
 namespace voltaris::test {
@@ -85,7 +86,7 @@ TEST(WindowStartup, ControlsHoldTheirListsAndDefaults) {
 }
 
 TEST(WindowStartup, WithoutMeterRunsTheDemonstration) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
