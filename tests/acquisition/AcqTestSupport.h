@@ -18,13 +18,9 @@
 #include "device/DeviceTestSupport.h"
 #include "device/SerialPort.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/WaitFor.h"
 
 namespace voltaris::test {
-
-using namespace std::chrono_literals;
-
-// Bound of every wait for an event that should come.
-inline constexpr std::chrono::milliseconds kEventBound{10000};
 
 struct ObservedMessage {
     std::string text;
@@ -42,14 +38,14 @@ public:
 
     // Waits until `ready` holds for the recorded events, at most `bound`.
     [[nodiscard]] bool waitUntil(const std::function<bool(const RecordingObserver&)>& ready,
-                                 std::chrono::milliseconds bound = kEventBound) const;
+                                 std::chrono::milliseconds bound = kWaitBound) const;
     [[nodiscard]] bool waitForCaptures(int count,
-                                       std::chrono::milliseconds bound = kEventBound) const;
+                                       std::chrono::milliseconds bound = kWaitBound) const;
     [[nodiscard]] bool waitForMessages(int count,
-                                       std::chrono::milliseconds bound = kEventBound) const;
+                                       std::chrono::milliseconds bound = kWaitBound) const;
     // Waits until `phase` has been posted more than `after` times.
     [[nodiscard]] bool waitForPhase(int phase, int after = 0,
-                                    std::chrono::milliseconds bound = kEventBound) const;
+                                    std::chrono::milliseconds bound = kWaitBound) const;
 
     // Event log, as tokens: "P<n>" phase, "R1"/"R0" capture read, "M" message.
     [[nodiscard]] std::vector<std::string> events() const;
@@ -111,7 +107,7 @@ public:
     [[nodiscard]] std::vector<std::string> commands() const;
     [[nodiscard]] std::size_t count(const std::string& command) const;
     [[nodiscard]] bool waitForCommand(const std::string& command, std::size_t times = 1,
-                                      std::chrono::milliseconds bound = kEventBound) const;
+                                      std::chrono::milliseconds bound = kWaitBound) const;
     // While held, a read blocks until release(); for an exchange that outlasts a stop.
     void holdReads(bool hold);
 

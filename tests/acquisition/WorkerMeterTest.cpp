@@ -174,7 +174,7 @@ TEST(WorkerStop, ClosingDuringAStalledTransferEndsTheWorker) {
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseTransferring));
     // The first 5000 bytes come; then the worker waits on a quiet line, with a budget of 1000
     // reads of about a second each.
-    const auto deadline = std::chrono::steady_clock::now() + test::kEventBound;
+    const auto deadline = std::chrono::steady_clock::now() + test::kWaitBound;
     const auto lastFrame = [&meter] {
         const Strings frames = meter.sim.receivedFrames();
         return frames.empty() ? std::string() : frames.back();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "infra/LogFile.h"
 #include "infra/LogFixture.h"
 #include "infra/Logger.h"
+#include "support/WaitFor.h"
 
 namespace voltaris {
 namespace {
@@ -38,6 +40,18 @@ public:
 private:
     int m_fd;
 };
+
+// Descriptors of this process open on the file `path`.
+int OpenDescriptorsOn(const std::string& path) {
+    const std::filesystem::path file = std::filesystem::canonical(path);
+    int count = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        std::error_code gone;  // a descriptor may close meanwhile
+        count += std::filesystem::read_symlink(entry.path(), gone) == file ? 1 : 0;
+    }
+    return count;
+}
 
 class LogFileTest : public test::LogFixture {
 protected:
@@ -69,8 +83,10 @@ TEST_F(LogFileTest, LockedFileIsGivenUpAfterAboutOneSecond) {
 TEST_F(LogFileTest, WriterWaitsForALockReleasedInTime) {
     writeFile("held\r\n");
     HeldLock other(logPath());
-    std::thread releaser([&other] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Released once the writer has opened the file and waits for the lock beside the holder.
+    std::thread releaser([&] {
+        EXPECT_TRUE(test::WaitFor("the writer opens the held file",
+                                  [&] { return OpenDescriptorsOn(logPath()) >= 2; }));
         other.release();
     });
     EXPECT_EQ(AppendLogLine(logPath(), "after\r\n"), 13);

@@ -49,7 +49,7 @@ TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
     QTest::mouseClick(w->controls().stop, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
 
     QImage images[4];
     for (int phase = 0; phase < 4; ++phase) {
@@ -93,7 +93,7 @@ TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
     MainControls& c = w->controls();
     ASSERT_TRUE(WaitForCaptures(*w, 1));
     QTest::mouseClick(c.stop, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
     ASSERT_TRUE(c.panes->pane(1044).hasImage());
     ASSERT_TRUE(c.panes->pane(1045).hasImage());
     EXPECT_EQ(c.panes->pane(1044).image().size(), QSize(700, 280));

@@ -30,10 +30,10 @@ TEST(WindowShutdown, ClosingDuringATransferEndsTheWorker) {
 
     // Armed for 87 blocks, then the state meter shows TRF once the meter's capture is complete
     // and the transfer begins.
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForEvents("the meter is armed for 87 blocks", [&] {
         return meter.sim.blockCount() == 87 && window->drawnPhase() != WorkerPhaseTransferring;
     }));
-    ASSERT_TRUE(WaitUntil([&] { return window->drawnPhase() == WorkerPhaseTransferring; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*window, WorkerPhaseTransferring));
     const int drawn = window->capturesDrawn();
     const auto before = std::chrono::steady_clock::now();
     window->close();
@@ -69,7 +69,7 @@ TEST(WindowShutdown, ClosingWhileTheWorkerWaitsOnABoxReleasesIt) {
     };
     // In demonstration mode a calibration store ends with a message box from the worker.
     window->shared().setState(AcqStatus::StoreCalibration);
-    ASSERT_TRUE(WaitUntil([&] { return closedInsideBox; }));
+    ASSERT_TRUE(WaitForEvents("the window closes inside the box", [&] { return closedInsideBox; }));
     EXPECT_TRUE(workerEnded);
     EXPECT_TRUE(window->Shutdown());
     ASSERT_EQ(messages.shown().size(), 2u);
@@ -103,7 +103,7 @@ TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
     window.show();
     runner.start();
     EXPECT_EQ(runner.exitCode(), -1);
-    ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
+    ASSERT_TRUE(WaitForEvents("the runner gives up", [&] { return runner.exitCode() >= 0; }));
     EXPECT_EQ(runner.exitCode(), 1);
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.workerRunning());
@@ -120,7 +120,7 @@ TEST(ScreenshotMode, SavesTheWindowAfterTheFirstCapture) {
     ScreenshotRunner runner(window, file, 0, std::chrono::steady_clock::now());
     window.show();
     runner.start();
-    ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
+    ASSERT_TRUE(WaitForEvents("the screenshot is saved", [&] { return runner.exitCode() >= 0; }));
     EXPECT_EQ(runner.exitCode(), 0);
     const QImage image(file);
     EXPECT_EQ(image.size(), window.size());

@@ -1,25 +1,11 @@
 // Helpers of the window tests.
 #include "UiTestSupport.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
 namespace voltaris::test {
-
-bool WaitUntil(const std::function<bool()>& ready, std::chrono::milliseconds bound) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        // Runs the event loop for a moment; returns early when events come.
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 MessageAnswer HoldingMessageService::show(QWidget* /*parent*/, const std::string& text,
                                           const std::string& caption, MessageButtons buttons) {
@@ -33,7 +19,8 @@ MessageAnswer HoldingMessageService::show(QWidget* /*parent*/, const std::string
         QTimer::singleShot(0, [this] { onShown(); });
     }
     // A modal box runs its own event loop until answered; so does this one until released.
-    (void)WaitUntil([this] { return m_released; });
+    EXPECT_TRUE(
+        WaitForEvents("the held box \"" + text + "\" is released", [this] { return m_released; }));
     m_open = false;
     return MessageAnswer::Ok;
 }
@@ -60,9 +47,17 @@ WindowUnderTest::~WindowUnderTest() {
     window->close();
 }
 
-bool WaitForCaptures(CMeterDlg& window, int count, std::chrono::milliseconds bound) {
+::testing::AssertionResult WaitForCaptures(CMeterDlg& window, int count,
+                                           std::chrono::milliseconds bound) {
     const int target = window.capturesDrawn() + count;
-    return WaitUntil([&] { return window.capturesDrawn() >= target; }, bound);
+    return WaitForEvents(
+        std::to_string(count) + " more captures drawn",
+        [&] { return window.capturesDrawn() >= target; }, bound);
+}
+
+::testing::AssertionResult WaitForDrawnPhase(CMeterDlg& window, int phase) {
+    return WaitForEvents("the state meter shows phase " + std::to_string(phase),
+                         [&] { return window.drawnPhase() == phase; });
 }
 
 void TypeInto(QLineEdit& edit, const QString& text) {

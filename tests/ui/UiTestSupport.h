@@ -1,4 +1,4 @@
-// Helpers of the window tests: bounded waits that keep the event loop running, message services
+// Helpers of the window tests: waits for captures and phases drawn, message services
 // that hold or record boxes, and the main window started against the demonstration or simulated
 // meters.
 #pragma once
@@ -11,19 +11,11 @@
 #include <vector>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/WaitFor.h"
 #include "ui/CMeterDlg.h"
 #include "ui/MessageService.h"
 
 namespace voltaris::test {
-
-using namespace std::chrono_literals;
-
-// Bound of every wait for something that should happen (generous for sanitizer builds).
-inline constexpr std::chrono::milliseconds kUiBound{20000};
-
-// Runs the event loop until `ready` holds, at most `bound`; true when it held.
-[[nodiscard]] bool WaitUntil(const std::function<bool()>& ready,
-                             std::chrono::milliseconds bound = kUiBound);
 
 // Records every box; while holding, a box stays open (a nested event loop runs) until
 // release(), and `onShown` runs inside that loop.
@@ -65,9 +57,11 @@ struct WindowUnderTest {
     bool initialised = false;
 };
 
-// Waits until `count` more captures than now were drawn.
-[[nodiscard]] bool WaitForCaptures(CMeterDlg& window, int count,
-                                   std::chrono::milliseconds bound = kUiBound);
+// Wait, running the event loop, until `count` more captures than now were drawn, or until the
+// state meter shows `phase`.
+[[nodiscard]] ::testing::AssertionResult WaitForCaptures(
+    CMeterDlg& window, int count, std::chrono::milliseconds bound = kWaitBound);
+[[nodiscard]] ::testing::AssertionResult WaitForDrawnPhase(CMeterDlg& window, int phase);
 
 // Clears the line edit and types `text` as a user would.
 void TypeInto(class QLineEdit& edit, const QString& text);
