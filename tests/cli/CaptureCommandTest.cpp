@@ -5,12 +5,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace voltaris {
@@ -30,30 +30,26 @@ protected:
     // Runs voltaris-cli with its settings (and so its log switch) in a private folder and an
     // empty port tree, so that detection finds only the ports in `environmentPorts`.
     CliResult run(const QStringList& args, const QString& environmentPorts = {}) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
-        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        environment.remove("VOLTARIS_PORTS");
+        test::Environment environment;
+        environment.set = {{"XDG_CONFIG_HOME", m_dir.file("config")},
+                           {"XDG_DATA_HOME", m_dir.file("data")}};
+        environment.unset = {"VOLTARIS_PORTS"};
         if (!environmentPorts.isEmpty()) {
-            environment.insert("VOLTARIS_PORTS", environmentPorts);
+            environment.set.emplace_back("VOLTARIS_PORTS", environmentPorts.toStdString());
         }
-        process.setProcessEnvironment(environment);
-        QStringList all = args;
+        std::vector<std::string> all;
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
+        }
         if (!args.isEmpty() && args.first() == "capture") {
-            all << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
+            all.insert(all.end(),
+                       {"--dev-root", m_dir.file("dev"), "--sys-root", m_dir.file("sys")});
         }
-        process.start(VOLTARIS_CLI_PROGRAM, all);
+        const test::ProgramRun process = test::RunProgram(VOLTARIS_CLI_PROGRAM, all, environment);
         CliResult result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris-cli did not finish: " << all.join(' ').toStdString();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
+        result.exitCode = process.exitCode;
+        result.out = QByteArray::fromStdString(process.out);
+        result.err = QString::fromStdString(process.err);
         for (const QByteArray& line : result.out.split('\n')) {
             if (!line.isEmpty()) {
                 result.lines.push_back(QJsonDocument::fromJson(line).object());

@@ -4,12 +4,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <filesystem>
 #include <memory>
 
 #include "device/DeviceTestSupport.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
 #include "support/PortTree.h"
 
 namespace voltaris {
@@ -35,29 +35,22 @@ std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
 class DetectCommandTest : public ::testing::Test {
 protected:
     // Runs the command over the fake device tree, VOLTARIS_PORTS set only when given.
-    CliResult detect(QStringList args, const QString& environmentPorts = {}) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("VOLTARIS_PORTS");
+    CliResult detect(const QStringList& args, const QString& environmentPorts = {}) const {
+        test::Environment environment;
+        environment.unset = {"VOLTARIS_PORTS"};
         if (!environmentPorts.isEmpty()) {
-            environment.insert("VOLTARIS_PORTS", environmentPorts);
+            environment.set = {{"VOLTARIS_PORTS", environmentPorts.toStdString()}};
         }
-        process.setProcessEnvironment(environment);
-        args.prepend("detect");
-        args << "--dev-root" << QString::fromStdString(m_ports.dev().string()) << "--sys-root"
-             << QString::fromStdString(m_ports.sys().string());
-        process.start(VOLTARIS_CLI_PROGRAM, args);
-        CliResult result;
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris-cli detect did not finish";
-            return result;
+        std::vector<std::string> all{"detect"};
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
         }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        for (const std::string& option : m_ports.options()) {
+            all.push_back(option);
+        }
+        const test::ProgramRun run =
+            test::RunProgram(VOLTARIS_CLI_PROGRAM, all, environment, std::chrono::seconds(30));
+        return {run.exitCode, QByteArray::fromStdString(run.out), QString::fromStdString(run.err)};
     }
 
     test::PortTree m_ports;

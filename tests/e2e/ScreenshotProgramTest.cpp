@@ -5,9 +5,9 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace voltaris {
@@ -24,26 +24,19 @@ protected:
 
     // The program with its settings in a private folder, no display, and an empty port tree, so
     // that only the ports named on its command line are probed.
-    ProgramRun run(QStringList args) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
-        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.remove("VOLTARIS_PORTS");
-        process.setProcessEnvironment(environment);
-        args << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
-        process.start(VOLTARIS_PROGRAM, args);
-        ProgramRun result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris did not finish: " << args.join(' ').toStdString();
-            return result;
+    ProgramRun run(const QStringList& args) const {
+        test::Environment environment;
+        environment.set = {{"XDG_CONFIG_HOME", m_dir.file("config")},
+                           {"XDG_DATA_HOME", m_dir.file("data")},
+                           {"QT_QPA_PLATFORM", "offscreen"}};
+        environment.unset = {"VOLTARIS_PORTS"};
+        std::vector<std::string> all;
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
         }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        all.insert(all.end(), {"--dev-root", m_dir.file("dev"), "--sys-root", m_dir.file("sys")});
+        const test::ProgramRun process = test::RunProgram(VOLTARIS_PROGRAM, all, environment);
+        return {process.exitCode, QString::fromStdString(process.err)};
     }
 
     QString path(const char* name) const { return m_dir.filePath(name); }
