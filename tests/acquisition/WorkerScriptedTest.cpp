@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "AcqTestSupport.h"
+#include "RecordingObserver.h"
 #include "WorkerRig.h"
 #include "acquisition/WorkerMessages.h"
 #include "device/CalibrationParams.h"
 #include "device/CalibrationStore.h"
 #include "support/LogCapture.h"
+#include "support/PortDoubles.h"
 
 namespace voltaris {
 namespace {

@@ -6,11 +6,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstring>
-#include <memory>
 #include <vector>
 
-#include "meter-sim/MeterSimulator.h"
 #include "support/ChildProcess.h"
+#include "support/SimulatedMeter.h"
 #include "support/TempDir.h"
 
 namespace voltaris {
@@ -62,12 +61,6 @@ protected:
 
     test::TempDir m_dir;
 };
-
-std::unique_ptr<sim::MeterSimulator> startMeter(sim::Config config = {}) {
-    auto meter = std::make_unique<sim::MeterSimulator>(config);
-    EXPECT_TRUE(meter->start());
-    return meter;
-}
 
 void setGainV(sim::MeterSimulator& meter, float gainV) {
     std::uint8_t bytes[4];
@@ -122,11 +115,11 @@ TEST_F(CaptureCommand, WithoutAnyMeterItRunsInDemonstrationMode) {
 }
 
 TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     // The meter's own voltage gain: its samples and the trigger thresholds both use it.
-    setGainV(*meter, 0.03f);
+    setGainV(meter.sim, 0.03f);
     const CliResult r =
-        run({"capture", "--port", QString::fromStdString(meter->portPath()), "--periods", "4",
+        run({"capture", "--port", QString::fromStdString(meter.path()), "--periods", "4",
              "--pretrigger", "3", "--urms-high", "300", "--upeak", "2000", "--irms-low", "-5"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 1u);
@@ -139,7 +132,7 @@ TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
     EXPECT_EQ(o["calibration"].toObject()["serialNumber"].toInt(), 1234);
     EXPECT_FLOAT_EQ(static_cast<float>(o["calibration"].toObject()["gainV"].toDouble()), 0.03f);
 
-    const auto trigger = meter->triggerSetup();
+    const auto trigger = meter.sim.triggerSetup();
     ASSERT_TRUE(trigger.has_value());
     EXPECT_EQ(trigger->preTrigger, 3);
     EXPECT_EQ(trigger->urmsHigh, 10000);  // 300 V / 0.03
@@ -150,8 +143,8 @@ TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
 TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
     sim::Config config;
     config.generation = 2;
-    auto meter = startMeter(config);
-    const CliResult r = run({"capture"}, QString::fromStdString(meter->portPath()));
+    test::SimulatedMeter meter(config, test::MeterPort::Free);
+    const CliResult r = run({"capture"}, QString::fromStdString(meter.path()));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 1u);
     EXPECT_EQ(r.lines[0]["hardwareVersion"].toInt(), 0x12);
@@ -160,10 +153,10 @@ TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
 }
 
 TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     const QString raw = path("capture.raw");
-    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
-                             "--count", "2", "--periods", "3", "--filter", "1", "--raw", raw});
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path()), "--count",
+                             "2", "--periods", "3", "--filter", "1", "--raw", raw});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 2u);
     const QJsonObject last = r.lines.back();
@@ -182,11 +175,11 @@ TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
 }
 
 TEST_F(CaptureCommand, CommunicationErrorEndsWithItsMessage) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     sim::Faults faults;
     faults.refuseS = true;
-    meter->setFaults(faults);
-    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath())});
+    meter.sim.setFaults(faults);
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path())});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.lines.empty());
     EXPECT_TRUE(r.err.contains("Communication error ! Voltaris resetted.")) << r.err.toStdString();

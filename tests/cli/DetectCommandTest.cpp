@@ -5,12 +5,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <filesystem>
-#include <memory>
 
-#include "device/DeviceTestSupport.h"
-#include "meter-sim/MeterSimulator.h"
 #include "support/ChildProcess.h"
 #include "support/PortTree.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -23,14 +21,6 @@ struct CliResult {
     QString err;
     QJsonArray meters() const { return QJsonDocument::fromJson(out).array(); }
 };
-
-std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
-    sim::Config config;
-    config.generation = generation;
-    auto meter = std::make_unique<sim::MeterSimulator>(config);
-    EXPECT_TRUE(meter->start());
-    return meter;
-}
 
 class DetectCommandTest : public ::testing::Test {
 protected:
@@ -57,10 +47,10 @@ protected:
 };
 
 TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
-    auto second = startMeter(2);
-    auto first = startMeter(1);
-    const QString secondPath = QString::fromStdString(second->portPath());
-    const QString firstPath = QString::fromStdString(first->portPath());
+    test::SimulatedMeter second(test::GenerationConfig(2), test::MeterPort::Free);
+    test::SimulatedMeter first(test::GenerationConfig(1), test::MeterPort::Free);
+    const QString secondPath = QString::fromStdString(second.path());
+    const QString firstPath = QString::fromStdString(first.path());
     const CliResult run = detect({"--port", secondPath, "--port", firstPath});
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -79,10 +69,10 @@ TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
 }
 
 TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
-    auto named = startMeter(2);
-    auto linked = startMeter(1);
-    m_ports.link("rfcomm0", linked->portPath());
-    const QString namedPath = QString::fromStdString(named->portPath());
+    test::SimulatedMeter named(test::GenerationConfig(2), test::MeterPort::Free);
+    test::SimulatedMeter linked(test::GenerationConfig(1), test::MeterPort::Free);
+    m_ports.link("rfcomm0", linked.path());
+    const QString namedPath = QString::fromStdString(named.path());
     const CliResult run = detect({}, "::" + namedPath + ":");
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();

@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "DeviceTestSupport.h"
-#include "SimLink.h"
 #include "device/MeterCommands.h"
 #include "device/MeterProtocol.h"
 #include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
 
 using namespace std::chrono_literals;
-using test::SimLink;
+using test::SimulatedMeter;
 using Strings = std::vector<std::string>;
 
 constexpr float kDefaultGainV = 0.0222550128f;
@@ -26,8 +25,8 @@ TEST(MeterCommands, StatusOfFirstAndSecondGenerationMeters) {
     for (const int generation : {1, 2}) {
         sim::Config config;
         config.generation = generation;
-        SimLink link(config);
-        ASSERT_TRUE(link.open());
+        SimulatedMeter link(config);
+        ASSERT_TRUE(link.ready());
         const StatusQuery q = QueryStatus(link.link());
         ASSERT_TRUE(q.answered);
         ASSERT_TRUE(q.status.has_value()) << q.reply;
@@ -37,8 +36,8 @@ TEST(MeterCommands, StatusOfFirstAndSecondGenerationMeters) {
 }
 
 TEST(MeterCommands, ArmedCaptureReportsItsStateUntilComplete) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     link.sim.setTriggerHolds(false);
     EXPECT_EQ(SendAcknowledged(link.link(), kStartCommand), CommandOutcome::Accepted);
     const StatusQuery armed = QueryStatus(link.link());
@@ -53,8 +52,8 @@ TEST(MeterCommands, ArmedCaptureReportsItsStateUntilComplete) {
 }
 
 TEST(MeterCommands, FramesArriveAtTheMeterExactlyAsBuilt) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     std::tm t{};
     t.tm_year = 124;
     t.tm_mon = 2;
@@ -86,8 +85,8 @@ TEST(MeterCommands, FramesArriveAtTheMeterExactlyAsBuilt) {
 }
 
 TEST(MeterCommands, RefusedCommandIsToldApartFromAnAcceptedOne) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     ASSERT_EQ(SendAcknowledged(link.link(), BuildLCommand(32)), CommandOutcome::Accepted);
     sim::Faults faults;
     faults.refuseL = true;
@@ -114,8 +113,8 @@ TEST(MeterCommands, EepromAccessFailsOnAWrongReplyAndLeavesTheValue) {
 }
 
 TEST(MeterCommands, EepromBytesReadAndWrittenOnTheMeter) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     link.sim.setEepromByte(200, 0xA5);
     test::LogCapture log;
     std::uint8_t value = 0;

@@ -13,7 +13,6 @@
 #include <string>
 #include <thread>
 
-#include "DeviceTestSupport.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
 #include "support/LogCapture.h"

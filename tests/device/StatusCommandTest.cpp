@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "DeviceTestSupport.h"
-#include "meter-sim/MeterSimulator.h"
 #include "support/ChildProcess.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -28,19 +27,19 @@ CliRun runCli(const std::vector<std::string>& args) {
 TEST(StatusCommand, PrintsTheMeterStatusAsJson) {
     sim::Config config;
     config.generation = 2;
-    sim::MeterSimulator meter(config);
-    ASSERT_TRUE(meter.start());
-    const CliRun run = runCli({"status", "--port", meter.portPath()});
+    test::SimulatedMeter meter(config, test::MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
+    const CliRun run = runCli({"status", "--port", meter.path()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out));
     ASSERT_TRUE(doc.isObject()) << run.out;
     const QJsonObject json = doc.object();
-    EXPECT_EQ(json.value("port").toString().toStdString(), meter.portPath());
+    EXPECT_EQ(json.value("port").toString().toStdString(), meter.path());
     EXPECT_EQ(json.value("status").toString(), "<00000000I000000120000>");
     EXPECT_EQ(json.value("state").toString(), "I");
     EXPECT_EQ(json.value("generation").toInt(), 2);
     EXPECT_EQ(json.value("hardwareVersion").toInt(), 0x12);
-    EXPECT_EQ(meter.receivedFrames(), std::vector<std::string>{"<?>"});
+    EXPECT_EQ(meter.sim.receivedFrames(), std::vector<std::string>{"<?>"});
 }
 
 TEST(StatusCommand, PortThatCannotBeOpenedIsADeviceError) {
@@ -52,12 +51,12 @@ TEST(StatusCommand, PortThatCannotBeOpenedIsADeviceError) {
 }
 
 TEST(StatusCommand, SilentMeterIsADeviceError) {
-    sim::MeterSimulator meter;
-    ASSERT_TRUE(meter.start());
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     sim::Faults faults;
     faults.silent = true;
-    meter.setFaults(faults);
-    const CliRun run = runCli({"status", "--port", meter.portPath()});
+    meter.sim.setFaults(faults);
+    const CliRun run = runCli({"status", "--port", meter.path()});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find("no answer"), std::string::npos) << run.err;

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QImage>
 
-#include "meter-sim/MeterSimulator.h"
 #include "support/ChildProcess.h"
+#include "support/SimulatedMeter.h"
 #include "support/TempDir.h"
 
 namespace voltaris {
@@ -67,16 +67,16 @@ TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {
 }
 
 TEST_F(ScreenshotProgram, SimulatedMeterOnANamedPort) {
-    sim::MeterSimulator meter;
-    ASSERT_TRUE(meter.start());
-    const ProgramRun r = run({"--port", QString::fromStdString(meter.portPath()), "--screenshot",
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
+    const ProgramRun r = run({"--port", QString::fromStdString(meter.path()), "--screenshot",
                               path("meter.png"), "--page", "4"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("Demonstration mode")) << r.err.toStdString();
     EXPECT_FALSE(QImage(path("meter.png")).isNull());
     // The capture came from the meter: it was armed and read.
     bool read = false;
-    for (const std::string& frame : meter.receivedFrames()) {
+    for (const std::string& frame : meter.sim.receivedFrames()) {
         read = read || frame.rfind("<B", 0) == 0;
     }
     EXPECT_TRUE(read);

@@ -173,8 +173,8 @@ TEST(ControlPanel, TriggerConditionsAreClampedAndWrittenBack) {
 TEST(ControlPanel, OkDuringARunReArmsTheMeterWithTheNewThresholds) {
     sim::Config config;
     config.triggerAlwaysHolds = false;  // the armed capture waits: the run stays Running
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(w.initialised);
@@ -230,12 +230,8 @@ TEST(ControlPanel, HarmonicsModeAndClassFollowEachOther) {
 }
 
 TEST(ControlPanel, PortSelectionSwitchesMeterAndGeneration) {
-    sim::Config first;
-    first.generation = 1;
-    sim::Config second;
-    second.generation = 2;
-    SimulatedMeter v1(first);
-    SimulatedMeter v2(second);
+    SimulatedMeter v1(GenerationConfig(1), MeterPort::Free);
+    SimulatedMeter v2(GenerationConfig(2), MeterPort::Free);
     LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({v1.path(), v2.path()}));

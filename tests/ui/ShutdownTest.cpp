@@ -20,8 +20,8 @@ namespace voltaris::test {
 TEST(WindowShutdown, ClosingDuringATransferEndsTheWorker) {
     sim::Config config;
     config.paced = true;  // 87 blocks take about 2 s at the line rate
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     auto window = std::make_unique<CMeterDlg>(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(window->OnInitDialog());
@@ -93,7 +93,7 @@ TEST(WindowShutdown, DestroyingTheWindowStopsTheWorker) {
 TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
-    SimulatedMeter meter(config);
+    SimulatedMeter meter(config, MeterPort::Free);
     test::TempDir dir;
     AutoAnswerMessageService messages(false);
     CMeterDlg window(messages, TestOptions({meter.path()}));

@@ -25,10 +25,6 @@ MessageAnswer HoldingMessageService::show(QWidget* /*parent*/, const std::string
     return MessageAnswer::Ok;
 }
 
-SimulatedMeter::SimulatedMeter(sim::Config config) : sim(std::move(config)) {
-    (void)sim.start();
-}
-
 StartupOptions TestOptions(std::vector<std::string> ports) {
     StartupOptions options;
     options.portPaths = std::move(ports);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "meter-sim/MeterSimulator.h"
+#include "support/SimulatedMeter.h"
 #include "support/WaitFor.h"
 #include "ui/CMeterDlg.h"
 #include "ui/MessageService.h"
@@ -35,13 +35,6 @@ private:
     bool m_holding = false;
     bool m_released = false;
     bool m_open = false;
-};
-
-// A simulated meter on its pseudo-terminal, started at construction.
-struct SimulatedMeter {
-    explicit SimulatedMeter(sim::Config config = {});
-    [[nodiscard]] std::string path() const { return sim.portPath(); }
-    sim::MeterSimulator sim;
 };
 
 // Start-up options for tests: only the given ports are probed, no pause after detection.

@@ -123,13 +123,9 @@ TEST(WindowStartup, WithoutMeterRunsTheDemonstration) {
 }
 
 TEST(WindowStartup, TwoMetersAreListedInDetectionOrder) {
-    sim::Config first;
-    first.generation = 1;
-    sim::Config second;
-    second.generation = 2;
-    SimulatedMeter v1(first);
-    SimulatedMeter v2(second);
-    ASSERT_TRUE(v1.sim.running() && v2.sim.running());
+    SimulatedMeter v1(GenerationConfig(1), MeterPort::Free);
+    SimulatedMeter v2(GenerationConfig(2), MeterPort::Free);
+    ASSERT_TRUE(v1.ready() && v2.ready());
 
     AutoAnswerMessageService messages(false);
     // One named on the command line, the other through the VOLTARIS_PORTS list.
@@ -167,8 +163,8 @@ TEST(WindowStartup, TwoMetersAreListedInDetectionOrder) {
 TEST(WindowStartup, SecondGenerationMeterGetsItsClockAndDownloads) {
     sim::Config config;
     config.generation = 2;
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(w.initialised);

@@ -1,23 +1,15 @@
-// Helpers of the acquisition tests: an observer that records the worker's events and lets a test
-// wait for them, a meter simulator with the real serial port opened on it, and a scripted port
-// for replies a meter cannot give. The private settings folder and the log reader come from the
-// device tests' support.
+// An observer that records the acquisition worker's events and lets a test wait for them.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "acquisition/WorkerObserver.h"
-#include "device/DeviceTestSupport.h"
-#include "device/SerialPort.h"
-#include "meter-sim/MeterSimulator.h"
 #include "support/WaitFor.h"
 
 namespace voltaris::test {
@@ -80,48 +72,5 @@ private:
     bool m_stopped = false;
     int m_lateCalls = 0;
 };
-
-// The simulator running on its pseudo-terminal, and the real serial port opened on it.
-struct SimMeter {
-    explicit SimMeter(sim::Config config = {});
-    [[nodiscard]] bool open();
-    // Frames received since `from`.
-    [[nodiscard]] std::vector<std::string> framesFrom(std::size_t from) const;
-    sim::MeterSimulator sim;
-    std::unique_ptr<SerialPort> port;
-};
-
-// A port that answers each command written with the reply a handler makes up; for replies the
-// simulator cannot give. Reads return what is queued (nothing at once when the queue is empty).
-// Safe to inspect from the test thread while the worker uses it.
-class ScriptedMeterPort final : public SerialPort {
-public:
-    using Handler = std::function<std::string(const std::string& command)>;
-    explicit ScriptedMeterPort(Handler handler) : m_handler(std::move(handler)) {}
-
-    [[nodiscard]] PortIo write(const void* data, std::size_t count) override;
-    [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
-    void close() override {}
-    [[nodiscard]] std::string name() const override { return "scripted"; }
-
-    [[nodiscard]] std::vector<std::string> commands() const;
-    [[nodiscard]] std::size_t count(const std::string& command) const;
-    [[nodiscard]] bool waitForCommand(const std::string& command, std::size_t times = 1,
-                                      std::chrono::milliseconds bound = kWaitBound) const;
-    // While held, a read blocks until release(); for an exchange that outlasts a stop.
-    void holdReads(bool hold);
-
-private:
-    Handler m_handler;
-    mutable std::mutex m_mutex;  // protects every member below
-    mutable std::condition_variable m_changed;
-    std::vector<std::string> m_commands;
-    std::deque<char> m_pending;
-    bool m_holdReads = false;
-};
-
-// The status reply of the simulator's format with `letter` at position 9, cut or stretched to
-// `length` characters (23 is the valid length).
-[[nodiscard]] std::string StatusReply(char letter, std::size_t length = 23);
 
 }  // namespace voltaris::test
