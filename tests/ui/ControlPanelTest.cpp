@@ -10,8 +10,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "UiTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
+#include "support/WindowHarness.h"
 
 namespace voltaris::test {
 

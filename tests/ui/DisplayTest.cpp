@@ -13,8 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "UiTestSupport.h"
 #include "support/LogCapture.h"
+#include "support/WindowHarness.h"
 #include "ui/AboutBox.h"
 #include "ui/charts/CChartPane.h"
 

@@ -9,10 +9,11 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
-#include "UiTestSupport.h"
 #include "acquisition/AcquisitionWorker.h"
 #include "acquisition/WorkerMessages.h"
+#include "support/SimulatedMeter.h"
 #include "support/TempDir.h"
+#include "support/WindowHarness.h"
 #include "ui/ScreenshotRunner.h"
 
 namespace voltaris::test {

@@ -7,13 +7,13 @@
 #include <thread>
 
 #include "StringTable.h"
-#include "UiTestSupport.h"
+#include "acquisition/TriggerConditions.h"
+#include "analysis/HarmonicsCoupling.h"
 #include "device/MeterDetection.h"
+#include "support/WindowHarness.h"
 #include "ui/AppOptions.h"
 #include "ui/DialogUnits.h"
-#include "analysis/HarmonicsCoupling.h"
 #include "ui/PaneGrid.h"
-#include "acquisition/TriggerConditions.h"
 #include "ui/UiStrings.h"
 #include "ui/WindowObserver.h"
 #include "ui/WorkerEventQueue.h"

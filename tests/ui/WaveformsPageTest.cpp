@@ -7,9 +7,9 @@
 #include <QWidget>
 #include <cmath>
 
-#include "UiTestSupport.h"
 #include "support/LogCapture.h"
 #include "support/TempDir.h"
+#include "support/WindowHarness.h"
 #include "ui/PaneGrid.h"
 #include "ui/PaneSink.h"
 #include "ui/charts/CChartPane.h"

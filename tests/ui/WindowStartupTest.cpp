@@ -9,9 +9,10 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "UiTestSupport.h"
 #include "device/MeterDetection.h"
 #include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
+#include "support/WindowHarness.h"
 #include "ui/charts/CChartPane.h"
 
 namespace voltaris::test {

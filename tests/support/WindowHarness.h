@@ -1,6 +1,6 @@
-// Helpers of the window tests: waits for captures and phases drawn, message services
-// that hold or record boxes, and the main window started against the demonstration or simulated
-// meters.
+// Widget-level helpers of the window tests: message services that hold or record boxes, the main
+// window started against the demonstration or simulated meters, waits for the captures and
+// phases it draws, and typing into its edits.
 #pragma once
 
 #include <QString>
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "support/SimulatedMeter.h"
 #include "support/WaitFor.h"
 #include "ui/CMeterDlg.h"
 #include "ui/MessageService.h"

@@ -1,5 +1,5 @@
-// Helpers of the window tests.
-#include "UiTestSupport.h"
+// Widget-level helpers of the window tests.
+#include "support/WindowHarness.h"
 
 #include <QLineEdit>
 #include <QTest>
