@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "analysis/SyntheticCapture.h"
 #include "support/ChildProcess.h"
+#include "support/SyntheticCapture.h"
 #include "support/TempDir.h"
 
 namespace voltaris {

@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include "support/ChildProcess.h"
+#include "support/Pixels.h"
 #include "support/SimulatedMeter.h"
 #include "support/TempDir.h"
 
@@ -57,13 +58,7 @@ TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {
     EXPECT_GT(image.height(), 681);
     EXPECT_LT(image.height(), 681 + 60);
     // The voltage trace (0x008000) is drawn in the first pane.
-    int green = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            green += (image.pixel(x, y) & 0xFFFFFF) == 0x008000 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(green, 200);
+    EXPECT_GT(test::countOf(image, 0x008000), 200);
 }
 
 TEST_F(ScreenshotProgram, SimulatedMeterOnANamedPort) {

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "support/LogCapture.h"
+#include "support/Pixels.h"
 #include "support/TempDir.h"
 #include "support/WindowHarness.h"
 #include "ui/PaneGrid.h"
@@ -127,7 +128,7 @@ TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
     }
     // The background of both charts, near a corner.
     const QImage vi = panes.pane(1044).image().toImage();
-    EXPECT_EQ(vi.pixel(5, 270) & 0xFFFFFF, 0xEEEEFFu);
+    EXPECT_EQ(rgbAt(vi, 5, 270), 0xEEEEFFu);
     EXPECT_EQ(log.count("DEBUG1", "DrawChartWaveforms"), 1);
     EXPECT_EQ(log.count("DEBUG1", "waveform updated"), 1);
 }
@@ -148,17 +149,8 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
     EXPECT_EQ(vi.size(), QSize(700, 280));
     EXPECT_EQ(power.size(), QSize(700, 280));
     // Each file holds its own chart: the power trace is blue, absent from the other chart.
-    const auto blueCount = [](const QImage& image) {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                n += (image.pixel(x, y) & 0xFFFFFF) == 0x0000FF ? 1 : 0;
-            }
-        }
-        return n;
-    };
-    EXPECT_GT(blueCount(power), 100);
-    EXPECT_EQ(blueCount(vi), 0);
+    EXPECT_GT(countOf(power, 0x0000FF), 100);
+    EXPECT_EQ(countOf(vi, 0x0000FF), 0);
     EXPECT_FALSE(panes.pane(1044).hasImage());
     EXPECT_FALSE(panes.pane(1045).hasImage());
     EXPECT_EQ(panes.pane(1046).image().cacheKey(), kept);

@@ -1,7 +1,6 @@
 // The chart pane shows the image of the chart it was given, releases the one it replaces and
 // shows nothing once cleared.
 #include "ui/charts/CChartPane.h"
-#include "ui/charts/ChartTestSupport.h"
 #include "ui/charts/SampleCharts.h"
 
 #include <gtest/gtest.h>

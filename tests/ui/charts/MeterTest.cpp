@@ -1,6 +1,6 @@
 // Angular and linear meters: size, background, edge, zones, pointers, labels and texts.
+#include "support/Pixels.h"
 #include "support/TempDir.h"
-#include "ui/charts/ChartTestSupport.h"
 #include "ui/charts/Meter.h"
 #include "ui/charts/SampleCharts.h"
 
