@@ -38,7 +38,7 @@ public:
     [[nodiscard]] std::string path() const { return sim.portPath(); }
     // The real port opened on the terminal (nullptr with MeterPort::Free) ...
     [[nodiscard]] SerialPort* port() const { return m_port.get(); }
-    // ... and the same port with every call recorded.
+    // ... and the same port with every call recorded (MeterPort::Opened only).
     [[nodiscard]] RecordingPort& link() { return *m_recorder; }
     // Frames the simulator received since the first `from` ones.
     [[nodiscard]] std::vector<std::string> framesFrom(std::size_t from) const;
