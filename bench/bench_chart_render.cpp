@@ -1,12 +1,12 @@
 // Rendering time of the charts the pages draw, on the offscreen platform: the Waveforms pair at
 // 85 periods (the budget is 30 ms for both), the same with plain QCustomPlot stroking for
 // comparison, and one chart of each layer type and meter.
+#include "ui/StateMeter.h"
 #include "ui/charts/SampleCharts.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
-
 
 namespace {
 
@@ -87,7 +87,7 @@ void BM_AngularMeter(benchmark::State& state) {
 BENCHMARK(BM_AngularMeter)->Unit(benchmark::kMillisecond);
 
 void BM_StateMeter(benchmark::State& state) {
-    renderOnce(state, samples::stateMeter(2));
+    renderOnce(state, voltaris::MakeStateMeter(2));
 }
 BENCHMARK(BM_StateMeter)->Unit(benchmark::kMillisecond);
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "AcqTestSupport.h"
 #include "WorkerRig.h"
 #include "acquisition/DemoCaptureSource.h"
 #include "acquisition/DemoSignalGenerator.h"
 #include "acquisition/WorkerMessages.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -90,13 +90,13 @@ TEST(DemoWorker, ContinuousCapturesKeepComing) {
 }
 
 TEST(DemoWorker, StoresShowSuccessWithoutTrafficThenCaptureOnce) {
-    test::SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    test::SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     for (const AcqStatus store :
          {AcqStatus::StoreCalibration, AcqStatus::StoreFactoryCalibration}) {
         WorkerRig rig;
         rig.source = std::make_unique<DemoCaptureSource>();
-        rig.shared->setPort(meter.port.get());  // never used in demonstration mode
+        rig.shared->setPort(meter.port());  // never used in demonstration mode
         rig.shared->setState(store);
         ASSERT_TRUE(rig.start());
         ASSERT_TRUE(rig.observer.waitForCaptures(1));

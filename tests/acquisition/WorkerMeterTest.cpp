@@ -7,14 +7,15 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "AcqTestSupport.h"
+#include "RecordingObserver.h"
 #include "WorkerRig.h"
 #include "acquisition/WorkerMessages.h"
 #include "device/CalibrationParams.h"
 #include "device/CalibrationStore.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -22,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 using test::ObservedMessage;
-using test::SimMeter;
+using test::SimulatedMeter;
 using test::WorkerRig;
 
 Strings eepromReads() {
@@ -52,6 +53,16 @@ std::size_t countOf(const Strings& frames, const std::string& frame) {
     return static_cast<std::size_t>(std::count(frames.begin(), frames.end(), frame));
 }
 
+// Bytes read since the last command was written.
+std::size_t BytesReadSinceLastWrite(const std::vector<test::PortCall>& calls) {
+    std::size_t bytes = 0;
+    for (auto call = calls.rbegin(); call != calls.rend() && call->kind == test::PortCall::Read;
+         ++call) {
+        bytes += call->moved;
+    }
+    return bytes;
+}
+
 int peakOf(const std::array<std::int16_t, kCaptureSampleCapacity>& samples, std::size_t count) {
     int peak = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -61,11 +72,11 @@ int peakOf(const std::array<std::int16_t, kCaptureSampleCapacity>& samples, std:
 }
 
 TEST(WorkerCapture, SingleCaptureSendsTheFramesInOrder) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     TriggerThresholds trigger;
     trigger.urmsHigh = 300;  // 300 / 0.0222550128 = 13480 = 0x34A8
     trigger.ipeakMax = 2;    // 2 / 9.5138399e-05 = 21022 = 0x521E
@@ -110,10 +121,10 @@ TEST(WorkerCapture, SingleCaptureSendsTheFramesInOrder) {
 TEST(WorkerStop, StopWhileWaitingForTheTriggerSendsNothingMore) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
-    SimMeter meter(config);
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter(config);
+    ASSERT_TRUE(meter.ready());
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseWaiting));
 
@@ -134,10 +145,10 @@ TEST(WorkerStop, StopWhileWaitingForTheTriggerSendsNothingMore) {
 }
 
 TEST(WorkerStop, TransferUnderWayCompletesAndStateStaysIdle) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     // The user presses Stop just as the transfer starts.
     rig.observer.onPhase([&rig](int phase) {
         if (phase == WorkerPhaseTransferring) {
@@ -160,30 +171,24 @@ TEST(WorkerStop, TransferUnderWayCompletesAndStateStaysIdle) {
 }
 
 TEST(WorkerStop, ClosingDuringAStalledTransferEndsTheWorker) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     sim::Faults faults;
     faults.cutBulkAt = 5000;  // the meter stops a fifth of the way through the samples
     meter.sim.setFaults(faults);
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(&meter.link());  // the calls recorded, to see where the transfer stands
     rig.shared->setState(AcqStatus::SingleRequested);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseTransferring));
     // The first 5000 bytes come; then the worker waits on a quiet line, with a budget of 1000
-    // reads of about a second each.
-    const auto deadline = std::chrono::steady_clock::now() + test::kEventBound;
-    const auto lastFrame = [&meter] {
-        const Strings frames = meter.sim.receivedFrames();
-        return frames.empty() ? std::string() : frames.back();
-    };
-    while (lastFrame() != "<B>" && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-    }
-    ASSERT_EQ(lastFrame(), "<B>");
+    // reads of about a second each. It is stopped once it has read them all.
+    ASSERT_TRUE(meter.link().waitUntil([](const std::vector<test::PortCall>& calls) {
+        return BytesReadSinceLastWrite(calls) >= 5000;
+    })) << "the worker did not read the first 5000 bytes";
     const std::size_t sent = meter.sim.receivedFrames().size();
-    std::this_thread::sleep_for(200ms);  // past the 5000 bytes, into the empty reads
+    ASSERT_EQ(meter.sim.receivedFrames().back(), "<B>");
 
     // The worker ends within the bound instead of being left behind to wait out the budget.
     EXPECT_TRUE(rig.worker->stop());
@@ -196,10 +201,10 @@ TEST(WorkerStop, ClosingDuringAStalledTransferEndsTheWorker) {
 }
 
 TEST(WorkerPort, ChangingThePortReloadsTheCalibrationBeforeTheNextCommand) {
-    SimMeter first;
-    SimMeter second;
-    ASSERT_TRUE(first.open());
-    ASSERT_TRUE(second.open());
+    SimulatedMeter first;
+    SimulatedMeter second;
+    ASSERT_TRUE(first.ready());
+    ASSERT_TRUE(second.ready());
     CalibrationParams other;
     other.gainV = 0.03f;
     other.serialNumber = 4321;
@@ -212,14 +217,14 @@ TEST(WorkerPort, ChangingThePortReloadsTheCalibrationBeforeTheNextCommand) {
     }
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(first.port.get());
+    rig.shared->setPort(first.port());
     rig.shared->setState(AcqStatus::Idle);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));
     EXPECT_EQ(first.sim.receivedFrames(), eepromReads());
     EXPECT_EQ(rig.shared->calibration().serialNumber, 1234);
 
-    rig.shared->setPort(second.port.get());
+    rig.shared->setPort(second.port());
     rig.shared->setState(AcqStatus::SingleRequested);
     ASSERT_TRUE(rig.observer.waitForCaptures(1));
     const Strings frames = second.sim.receivedFrames();
@@ -233,11 +238,11 @@ TEST(WorkerPort, ChangingThePortReloadsTheCalibrationBeforeTheNextCommand) {
 }
 
 TEST(WorkerArming, RefusedLKeepsTheAcknowledgedBlockCount) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     rig.shared->setState(AcqStatus::SingleRequested);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForCaptures(1));
@@ -259,14 +264,14 @@ TEST(WorkerArming, RefusedLKeepsTheAcknowledgedBlockCount) {
 }
 
 TEST(WorkerArming, RefusedTIsLoggedAndTheCaptureGoesOn) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     sim::Faults faults;
     faults.refuseT = true;
     meter.sim.setFaults(faults);
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     rig.shared->setState(AcqStatus::SingleRequested);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForCaptures(1));
@@ -278,11 +283,11 @@ TEST(WorkerArming, RefusedTIsLoggedAndTheCaptureGoesOn) {
 TEST(WorkerErrors, MeterGoingSilentWhilePollingGivesOneErrorAndIdle) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
-    SimMeter meter(config);
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter(config);
+    ASSERT_TRUE(meter.ready());
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseWaiting));
 
@@ -308,14 +313,14 @@ TEST(WorkerErrors, MeterGoingSilentWhilePollingGivesOneErrorAndIdle) {
 }
 
 TEST(WorkerErrors, RefusedStartIsACommunicationError) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     sim::Faults faults;
     faults.refuseS = true;
     meter.sim.setFaults(faults);
     test::LogCapture log;
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     rig.shared->setState(AcqStatus::SingleRequested);
     ASSERT_TRUE(rig.start());
 
@@ -332,10 +337,10 @@ TEST(WorkerErrors, RefusedStartIsACommunicationError) {
 }
 
 TEST(WorkerCalibration, StoreWritesTheUserCalibrationThenTakesASingleCapture) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     rig.shared->setState(AcqStatus::Idle);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));
@@ -369,10 +374,10 @@ TEST(WorkerCalibration, StoreWritesTheUserCalibrationThenTakesASingleCapture) {
 }
 
 TEST(WorkerCalibration, FactoryStoreWritesAddressesZeroToTwentyFive) {
-    SimMeter meter;
-    ASSERT_TRUE(meter.open());
+    SimulatedMeter meter;
+    ASSERT_TRUE(meter.ready());
     WorkerRig rig;
-    rig.shared->setPort(meter.port.get());
+    rig.shared->setPort(meter.port());
     rig.shared->setState(AcqStatus::Idle);
     ASSERT_TRUE(rig.start());
     ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));

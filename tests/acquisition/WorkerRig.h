@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "AcqTestSupport.h"
+#include "RecordingObserver.h"
 #include "acquisition/AcquisitionShared.h"
 #include "acquisition/AcquisitionWorker.h"
 

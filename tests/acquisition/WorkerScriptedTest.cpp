@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "AcqTestSupport.h"
+#include "RecordingObserver.h"
 #include "WorkerRig.h"
 #include "acquisition/WorkerMessages.h"
 #include "device/CalibrationParams.h"
 #include "device/CalibrationStore.h"
+#include "support/LogCapture.h"
+#include "support/PortDoubles.h"
 
 namespace voltaris {
 namespace {
@@ -263,11 +264,8 @@ TEST(WorkerStop, ExchangeOutlastingTheStopNeverReachesTheObserver) {
 
     // The thread finishes its iteration (it still arms the meter), then ends and lets go of
     // the shared blocks.
-    const auto deadline = std::chrono::steady_clock::now() + test::kEventBound;
-    while (rig.shared.use_count() > 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-    }
-    ASSERT_EQ(rig.shared.use_count(), 2) << "worker thread did not end";
+    ASSERT_TRUE(test::WaitFor("the worker thread lets go of the shared blocks",
+                              [&rig] { return rig.shared.use_count() == 2; }));
     EXPECT_EQ(port->count("<S>"), 1u);
     EXPECT_EQ(rig.observer.lateCalls(), 0);
     EXPECT_TRUE(rig.observer.stoppingCalled());

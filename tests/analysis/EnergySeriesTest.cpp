@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "analysis/SyntheticCapture.h"
+#include "support/SyntheticCapture.h"
 
 namespace voltaris {
 namespace {

@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "analysis/FirFilter.h"
-#include "analysis/SyntheticCapture.h"
+#include "support/SyntheticCapture.h"
 
 namespace voltaris {
 namespace {

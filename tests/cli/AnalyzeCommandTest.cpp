@@ -4,12 +4,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <memory>
 
-#include "analysis/SyntheticCapture.h"
+#include "support/ChildProcess.h"
+#include "support/SyntheticCapture.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -48,26 +48,23 @@ protected:
     }
 
     CliResult run(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_dir.path());
-        env.insert("HOME", m_dir.path());
-        p.setProcessEnvironment(env);
-        p.start(VOLTARIS_CLI_PATH, QStringList{"analyze"} + args);
-        CliResult r;
-        if (!p.waitForFinished(30000)) {
-            ADD_FAILURE() << "voltaris-cli did not finish";
-            p.kill();
-            p.waitForFinished(5000);
-            return r;
+        const std::string home = m_dir.path().string();
+        test::Environment environment;
+        environment.set = {{"XDG_CONFIG_HOME", home}, {"HOME", home}};
+        std::vector<std::string> all{"analyze"};
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
         }
-        r.exitCode = p.exitCode();
-        r.json = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-        r.error = QString::fromLocal8Bit(p.readAllStandardError());
+        const test::ProgramRun p =
+            test::RunProgram(VOLTARIS_CLI_PATH, all, environment, std::chrono::seconds(30));
+        CliResult r;
+        r.exitCode = p.exitCode;
+        r.json = QJsonDocument::fromJson(QByteArray::fromStdString(p.out)).object();
+        r.error = QString::fromLocal8Bit(p.err);
         return r;
     }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 TEST_F(AnalyzeCommand, PrintsEveryMeasurementExactlyAsComputed) {

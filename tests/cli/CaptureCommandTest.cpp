@@ -1,7 +1,6 @@
 // voltaris-cli capture run as a process: in demonstration mode, against a simulated meter on a
 // pseudo-terminal, with --raw read back by analyze, on a communication error and on bad options.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +8,6 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,7 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
+#include "support/SimulatedMeter.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -34,35 +33,31 @@ struct CliResult {
 
 class CaptureCommand : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     // Runs voltaris-cli with its settings (and so its log switch) in a private folder and an
     // empty port tree, so that detection finds only the ports in `environmentPorts`.
     CliResult run(const QStringList& args, const QString& environmentPorts = {}) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
-        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        environment.remove("VOLTARIS_PORTS");
+        test::Environment environment;
+        environment.set = {{"XDG_CONFIG_HOME", m_dir.file("config")},
+                           {"XDG_DATA_HOME", m_dir.file("data")}};
+        environment.unset = {"VOLTARIS_PORTS"};
         if (!environmentPorts.isEmpty()) {
-            environment.insert("VOLTARIS_PORTS", environmentPorts);
+            environment.set.emplace_back("VOLTARIS_PORTS", environmentPorts.toStdString());
         }
-        process.setProcessEnvironment(environment);
-        QStringList all = args;
+        std::vector<std::string> all;
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
+        }
         if (!args.isEmpty() && args.first() == "capture") {
-            all << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
+            all.insert(all.end(),
+                       {"--dev-root", m_dir.file("dev"), "--sys-root", m_dir.file("sys")});
         }
-        process.start(VOLTARIS_CLI_PROGRAM, all);
+        const test::ProgramRun process = test::RunProgram(VOLTARIS_CLI_PROGRAM, all, environment);
         CliResult result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris-cli did not finish: " << all.join(' ').toStdString();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
+        result.exitCode = process.exitCode;
+        result.out = QByteArray::fromStdString(process.out);
+        result.err = QString::fromStdString(process.err);
         for (const QByteArray& line : result.out.split('\n')) {
             if (!line.isEmpty()) {
                 result.lines.push_back(QJsonDocument::fromJson(line).object());
@@ -73,14 +68,8 @@ protected:
 
     QString path(const char* name) const { return m_dir.filePath(name); }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
-
-std::unique_ptr<sim::MeterSimulator> startMeter(sim::Config config = {}) {
-    auto meter = std::make_unique<sim::MeterSimulator>(config);
-    EXPECT_TRUE(meter->start());
-    return meter;
-}
 
 void setGainV(sim::MeterSimulator& meter, float gainV) {
     std::uint8_t bytes[4];
@@ -135,11 +124,11 @@ TEST_F(CaptureCommand, WithoutAnyMeterItRunsInDemonstrationMode) {
 }
 
 TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     // The meter's own voltage gain: its samples and the trigger thresholds both use it.
-    setGainV(*meter, 0.03f);
+    setGainV(meter.sim, 0.03f);
     const CliResult r =
-        run({"capture", "--port", QString::fromStdString(meter->portPath()), "--periods", "4",
+        run({"capture", "--port", QString::fromStdString(meter.path()), "--periods", "4",
              "--pretrigger", "3", "--urms-high", "300", "--upeak", "2000", "--irms-low", "-5"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 1u);
@@ -152,38 +141,38 @@ TEST_F(CaptureCommand, NamedMeterIsCapturedWithItsOwnCalibration) {
     EXPECT_EQ(o["calibration"].toObject()["serialNumber"].toInt(), 1234);
     EXPECT_FLOAT_EQ(static_cast<float>(o["calibration"].toObject()["gainV"].toDouble()), 0.03f);
 
-    const auto trigger = meter->triggerSetup();
+    const auto trigger = meter.sim.triggerSetup();
     ASSERT_TRUE(trigger.has_value());
     EXPECT_EQ(trigger->preTrigger, 3);
     EXPECT_EQ(trigger->urmsHigh, 10000);            // 300 V / 0.03
     EXPECT_EQ(trigger->upeakMax, 33330);            // clamped to 999.9 V / 0.03
     EXPECT_EQ(trigger->irmsLow, 0);                 // clamped to 0 A
-    EXPECT_FALSE(meter->meterClock().has_value());  // a first-generation meter has no clock
+    EXPECT_FALSE(meter.sim.meterClock().has_value());  // a first-generation meter has no clock
 }
 
 TEST_F(CaptureCommand, DetectedMeterIsUsedWhenNoneIsNamed) {
     sim::Config config;
     config.generation = 2;
-    auto meter = startMeter(config);
-    const CliResult r = run({"capture"}, QString::fromStdString(meter->portPath()));
+    test::SimulatedMeter meter(config, test::MeterPort::Free);
+    const CliResult r = run({"capture"}, QString::fromStdString(meter.path()));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 1u);
     EXPECT_EQ(r.lines[0]["hardwareVersion"].toInt(), 0x12);
     EXPECT_EQ(r.lines[0]["mainsPeriodTicks"].toInt(), 27648);
     EXPECT_NEAR(r.lines[0]["F"].toDouble(), 50.0, 1e-9);  // second-generation clock
-    EXPECT_TRUE(meter->meterClock().has_value());         // selected as the window selects it
+    EXPECT_TRUE(meter.sim.meterClock().has_value());         // selected as the window selects it
 }
 
 TEST_F(CaptureCommand, SecondGenerationMeterHasItsClockSetOnceBeforeTheFirstArming) {
     sim::Config config;
     config.generation = 2;
-    auto meter = startMeter(config);
-    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
+    test::SimulatedMeter meter(config, test::MeterPort::Free);
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path()),
                              "--count", "2", "--periods", "1"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 2u);
 
-    const std::vector<std::string> frames = meter->receivedFrames();
+    const std::vector<std::string> frames = meter.sim.receivedFrames();
     const auto isClock = [](const std::string& f) { return f.rfind("<E", 0) == 0; };
     const auto isArming = [](const std::string& f) {
         return f.size() > 1 && std::string_view("CLTS").find(f[1]) != std::string_view::npos;
@@ -193,7 +182,7 @@ TEST_F(CaptureCommand, SecondGenerationMeterHasItsClockSetOnceBeforeTheFirstArmi
               std::find_if(frames.begin(), frames.end(), isArming));
 
     // The meter now keeps the computer's local time.
-    const std::optional<sim::MeterClock> clock = meter->meterClock();
+    const std::optional<sim::MeterClock> clock = meter.sim.meterClock();
     ASSERT_TRUE(clock.has_value());
     std::tm set{};
     set.tm_year = clock->year - 1900;
@@ -207,10 +196,10 @@ TEST_F(CaptureCommand, SecondGenerationMeterHasItsClockSetOnceBeforeTheFirstArmi
 }
 
 TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     const QString raw = path("capture.raw");
-    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
-                             "--count", "2", "--periods", "3", "--filter", "1", "--raw", raw});
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path()), "--count",
+                             "2", "--periods", "3", "--filter", "1", "--raw", raw});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     ASSERT_EQ(r.lines.size(), 2u);
     const QJsonObject last = r.lines.back();
@@ -229,11 +218,11 @@ TEST_F(CaptureCommand, RawFileGivesTheSameNumbersToAnalyze) {
 }
 
 TEST_F(CaptureCommand, CommunicationErrorEndsWithItsMessage) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     sim::Faults faults;
     faults.refuseS = true;
-    meter->setFaults(faults);
-    const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath())});
+    meter.sim.setFaults(faults);
+    const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path())});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.lines.empty());
     EXPECT_TRUE(r.err.contains("Communication error ! Voltaris resetted.")) << r.err.toStdString();
@@ -274,12 +263,12 @@ TEST_F(CaptureCommand, BadOptionsAreUsageErrors) {
 // Files written by --raw play back through the whole capture path: one capture per file, in the
 // order given, with the numbers analyze finds in each; the run ends after the last file.
 TEST_F(CaptureCommand, ReplayRunsTheCapturePathOnRawFiles) {
-    auto meter = startMeter();
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
     const QString files[] = {path("three.raw"), path("five.raw")};
     const QString periods[] = {"3", "5"};
     QJsonObject captured;
     for (int k = 0; k < 2; ++k) {
-        const CliResult r = run({"capture", "--port", QString::fromStdString(meter->portPath()),
+        const CliResult r = run({"capture", "--port", QString::fromStdString(meter.path()),
                                  "--periods", periods[k], "--raw", files[k]});
         ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
         captured = r.lines.back();

@@ -1,18 +1,17 @@
 // voltaris-cli detect run as a process against simulated meters on pseudo-terminals.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "device/DeviceTestSupport.h"
-#include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
+#include "support/PortTree.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -26,59 +25,35 @@ struct CliResult {
     QJsonArray meters() const { return QJsonDocument::fromJson(out).array(); }
 };
 
-std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
-    sim::Config config;
-    config.generation = generation;
-    auto meter = std::make_unique<sim::MeterSimulator>(config);
-    EXPECT_TRUE(meter->start());
-    return meter;
-}
-
 class DetectCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "voltaris-detect-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-        fs::create_directories(m_root / "dev");
-        fs::create_directories(m_root / "sys/class/tty");
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
     // Runs the command over the fake device tree, VOLTARIS_PORTS set only when given.
-    CliResult detect(QStringList args, const QString& environmentPorts = {}) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove("VOLTARIS_PORTS");
+    CliResult detect(const QStringList& args, const QString& environmentPorts = {}) const {
+        test::Environment environment;
+        environment.unset = {"VOLTARIS_PORTS"};
         if (!environmentPorts.isEmpty()) {
-            environment.insert("VOLTARIS_PORTS", environmentPorts);
+            environment.set = {{"VOLTARIS_PORTS", environmentPorts.toStdString()}};
         }
-        process.setProcessEnvironment(environment);
-        args.prepend("detect");
-        args << "--dev-root" << QString::fromStdString((m_root / "dev").string()) << "--sys-root"
-             << QString::fromStdString((m_root / "sys").string());
-        process.start(VOLTARIS_CLI_PROGRAM, args);
-        CliResult result;
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris-cli detect did not finish";
-            return result;
+        std::vector<std::string> all{"detect"};
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
         }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = process.readAllStandardOutput();
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        for (const std::string& option : m_ports.options()) {
+            all.push_back(option);
+        }
+        const test::ProgramRun run =
+            test::RunProgram(VOLTARIS_CLI_PROGRAM, all, environment, std::chrono::seconds(30));
+        return {run.exitCode, QByteArray::fromStdString(run.out), QString::fromStdString(run.err)};
     }
 
-    fs::path m_root;
+    test::PortTree m_ports;
 };
 
 TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
-    auto second = startMeter(2);
-    auto first = startMeter(1);
-    const QString secondPath = QString::fromStdString(second->portPath());
-    const QString firstPath = QString::fromStdString(first->portPath());
+    test::SimulatedMeter second(test::GenerationConfig(2), test::MeterPort::Free);
+    test::SimulatedMeter first(test::GenerationConfig(1), test::MeterPort::Free);
+    const QString secondPath = QString::fromStdString(second.path());
+    const QString firstPath = QString::fromStdString(first.path());
     const CliResult run = detect({"--port", secondPath, "--port", firstPath});
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -95,15 +70,15 @@ TEST_F(DetectCommandTest, NamedMetersAreListedInOrderAsJson) {
     EXPECT_TRUE(run.err.contains("Searching " + secondPath)) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("2 Voltaris detected")) << run.err.toStdString();
     // Listing selects no meter: the second-generation one is asked its status, nothing else.
-    EXPECT_EQ(second->receivedFrames(), std::vector<std::string>{"<?>"});
-    EXPECT_FALSE(second->meterClock().has_value());
+    EXPECT_EQ(second.sim.receivedFrames(), std::vector<std::string>{"<?>"});
+    EXPECT_FALSE(second.sim.meterClock().has_value());
 }
 
 TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
-    auto named = startMeter(2);
-    auto linked = startMeter(1);
-    fs::create_symlink(linked->portPath(), m_root / "dev/rfcomm0");
-    const QString namedPath = QString::fromStdString(named->portPath());
+    test::SimulatedMeter named(test::GenerationConfig(2), test::MeterPort::Free);
+    test::SimulatedMeter linked(test::GenerationConfig(1), test::MeterPort::Free);
+    m_ports.link("rfcomm0", linked.path());
+    const QString namedPath = QString::fromStdString(named.path());
     const CliResult run = detect({}, "::" + namedPath + ":");
 
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -112,7 +87,7 @@ TEST_F(DetectCommandTest, EnvironmentPortsComeFirstThenTheRfcommLinksFound) {
     EXPECT_EQ(meters.at(0).toObject().value("entry").toString(), "V2 " + namedPath);
     EXPECT_EQ(meters.at(1).toObject().value("entry").toString(), "V1 rfcomm0");
     EXPECT_EQ(meters.at(1).toObject().value("port").toString(),
-              QString::fromStdString((m_root / "dev/rfcomm0").string()));
+              QString::fromStdString((m_ports.dev() / "rfcomm0").string()));
 }
 
 TEST_F(DetectCommandTest, NoMeterPrintsAnEmptyListAndTheMessageAndExits2) {

@@ -6,10 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "device/DeviceTestSupport.h"
 #include "device/MeterCommands.h"
 #include "device/MeterDetection.h"
 #include "meter-sim/MeterSimulator.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
@@ -28,14 +29,9 @@ struct Recorder {
     }
 };
 
-std::unique_ptr<sim::MeterSimulator> startMeter(int generation, char generationDigit = 0) {
-    sim::Config config;
-    config.generation = generation;
-    config.generationDigit = generationDigit;
-    auto meter = std::make_unique<sim::MeterSimulator>(config);
-    EXPECT_TRUE(meter->start());
-    return meter;
-}
+// Simulated meters, their terminals left free for detection to open.
+using Meter = test::SimulatedMeter;
+constexpr test::MeterPort kFree = test::MeterPort::Free;
 
 PortCandidate bluetooth(const sim::MeterSimulator& meter, const std::string& name) {
     return {meter.portPath(), name, "Standard Serial over Bluetooth link", false};
@@ -48,18 +44,18 @@ bool portIsFree(const std::string& path) {
 
 TEST(Detection, TwoMetersGiveTwoEntriesInOrderWithTheirPortsKeptOpen) {
     test::LogCapture log;
-    auto second = startMeter(2);
-    auto first = startMeter(1);
+    Meter second(test::GenerationConfig(2), kFree);
+    Meter first(test::GenerationConfig(1), kFree);
     Recorder recorder;
     DetectionResult result = DetectMeters(
-        {bluetooth(*second, "COM5"), bluetooth(*first, "rfcomm7")}, recorder.observer());
+        {bluetooth(second.sim, "COM5"), bluetooth(first.sim, "rfcomm7")}, recorder.observer());
 
     EXPECT_FALSE(result.demoMode);
     ASSERT_EQ(result.meters.size(), 2u);
     EXPECT_EQ(result.meters[0].entry, "V2 COM5");
     EXPECT_EQ(result.meters[0].generation, kGenerationV2);
     EXPECT_EQ(result.meters[0].hardwareVersion, 0x12);
-    EXPECT_EQ(result.meters[0].portPath, second->portPath());
+    EXPECT_EQ(result.meters[0].portPath, second.path());
     EXPECT_EQ(result.meters[1].entry, "V1 rfcomm7");
     EXPECT_EQ(result.meters[1].generation, kGenerationV1);
     EXPECT_EQ(result.meters[1].hardwareVersion, 0x02);
@@ -83,34 +79,35 @@ TEST(Detection, TwoMetersGiveTwoEntriesInOrderWithTheirPortsKeptOpen) {
 
 TEST(Detection, UnknownGenerationDigitClosesThePortAndFallsBackToDemonstration) {
     test::LogCapture log;
-    auto meter = startMeter(1, '2');
+    Meter meter(test::GenerationConfig(1, '2'), kFree);
     Recorder recorder;
     const DetectionResult result =
-        DetectMeters({bluetooth(*meter, "rfcomm0")}, recorder.observer());
+        DetectMeters({bluetooth(meter.sim, "rfcomm0")}, recorder.observer());
 
     EXPECT_TRUE(result.meters.empty());
     EXPECT_TRUE(result.demoMode);
-    EXPECT_TRUE(portIsFree(meter->portPath()));
-    EXPECT_EQ(meter->receivedFrames(), Texts{"<?>"});
+    EXPECT_TRUE(portIsFree(meter.path()));
+    EXPECT_EQ(meter.sim.receivedFrames(), Texts{"<?>"});
     EXPECT_EQ(recorder.statuses, (std::vector<Status>{{kHeadline, "Searching rfcomm0"}}));
     EXPECT_EQ(recorder.messages, Texts{"No Voltaris found - Demonstration mode"});
     EXPECT_EQ(log.messages("ERROR", "Pas"), Texts{"Pas d'interface trouvée, mode simulé"});
 }
 
 TEST(Detection, SilentOrMissingPortsAreSkipped) {
-    auto silent = startMeter(1);
-    silent->setFaults(sim::Faults{.silent = true});
-    auto meter = startMeter(1);
+    Meter silent(test::GenerationConfig(1), kFree);
+    silent.sim.setFaults(sim::Faults{.silent = true});
+    Meter meter(test::GenerationConfig(1), kFree);
     Recorder recorder;
     const std::string missing = "/nonexistent/voltaris-port";
-    const DetectionResult result = DetectMeters(
-        {{missing, missing, "", true}, bluetooth(*silent, "rfcomm0"), bluetooth(*meter, "rfcomm1")},
-        recorder.observer());
+    const DetectionResult result = DetectMeters({{missing, missing, "", true},
+                                                 bluetooth(silent.sim, "rfcomm0"),
+                                                 bluetooth(meter.sim, "rfcomm1")},
+                                                recorder.observer());
 
     ASSERT_EQ(result.meters.size(), 1u);
     EXPECT_EQ(result.meters[0].entry, "V1 rfcomm1");
-    EXPECT_FALSE(silent->receivedFrames().empty());
-    EXPECT_TRUE(portIsFree(silent->portPath()));
+    EXPECT_FALSE(silent.sim.receivedFrames().empty());
+    EXPECT_TRUE(portIsFree(silent.path()));
     const std::vector<Status> expected = {
         {kHeadline, "Searching " + missing},
         {kHeadline, "Searching rfcomm0"},
@@ -122,15 +119,15 @@ TEST(Detection, SilentOrMissingPortsAreSkipped) {
 }
 
 TEST(Detection, OnlyBluetoothDescriptionsOrNamedPortsAreProbed) {
-    auto meter = startMeter(1);
-    const std::string path = meter->portPath();
+    Meter meter(test::GenerationConfig(1), kFree);
+    const std::string path = meter.path();
     Recorder recorder;
     DetectionResult result = DetectMeters({{path, "ttyS0", "", false},
                                            {path, "ttyUSB0", "USB Serial Port", false},
                                            {path, "rfcomm9", "uetooth at the start", false}},
                                           recorder.observer());
     EXPECT_TRUE(result.demoMode);
-    EXPECT_TRUE(meter->receivedFrames().empty());
+    EXPECT_TRUE(meter.sim.receivedFrames().empty());
     EXPECT_TRUE(recorder.statuses.empty());
     EXPECT_EQ(recorder.messages, Texts{kDemonstrationModeText});
     EXPECT_TRUE(DetectMeters({}, DetectionObserver{}).demoMode);  // observer may be empty
@@ -154,10 +151,10 @@ Texts selectionLog(const test::LogCapture& log) {
 
 TEST(MeterSelection, SecondGenerationMeterGetsItsClockSet) {
     test::LogCapture log;
-    auto meter = startMeter(2);
-    DetectionResult result = DetectMeters({bluetooth(*meter, "rfcomm0")}, {});
+    Meter meter(test::GenerationConfig(2), kFree);
+    DetectionResult result = DetectMeters({bluetooth(meter.sim, "rfcomm0")}, {});
     ASSERT_EQ(result.meters.size(), 1u);
-    meter->clearReceivedFrames();
+    meter.sim.clearReceivedFrames();
     std::tm when{};
     when.tm_year = 2024 - 1900;
     when.tm_mon = 3 - 1;
@@ -167,18 +164,18 @@ TEST(MeterSelection, SecondGenerationMeterGetsItsClockSet) {
     when.tm_sec = 9;
 
     EXPECT_EQ(SelectMeter(&result.meters[0], [&] { return when; }), kGenerationV2);
-    EXPECT_EQ(meter->receivedFrames(), Texts{"<E1803050E0709>"});
-    EXPECT_EQ(meter->meterClock(), (sim::MeterClock{2024, 3, 5, 14, 7, 9}));
+    EXPECT_EQ(meter.sim.receivedFrames(), Texts{"<E1803050E0709>"});
+    EXPECT_EQ(meter.sim.meterClock(), (sim::MeterClock{2024, 3, 5, 14, 7, 9}));
     EXPECT_EQ(selectionLog(log), (Texts{"Selection V2 rfcomm0", "Version 2", "Time=5/3/2024 14:7:9",
                                         "Command=<E1803050E0709>", "Mise à l'heure ok"}));
 }
 
 TEST(MeterSelection, FirstGenerationOrNoMeterSendsNothing) {
     test::LogCapture log;
-    auto meter = startMeter(1);
-    DetectionResult result = DetectMeters({bluetooth(*meter, "rfcomm0")}, {});
+    Meter meter(test::GenerationConfig(1), kFree);
+    DetectionResult result = DetectMeters({bluetooth(meter.sim, "rfcomm0")}, {});
     ASSERT_EQ(result.meters.size(), 1u);
-    meter->clearReceivedFrames();
+    meter.sim.clearReceivedFrames();
     bool clockAsked = false;
     const auto clock = [&] {
         clockAsked = true;
@@ -188,7 +185,7 @@ TEST(MeterSelection, FirstGenerationOrNoMeterSendsNothing) {
     EXPECT_EQ(SelectMeter(&result.meters[0], clock), kGenerationV1);
     EXPECT_EQ(SelectMeter(nullptr, clock), kGenerationV1);
     EXPECT_FALSE(clockAsked);
-    EXPECT_TRUE(meter->receivedFrames().empty());
+    EXPECT_TRUE(meter.sim.receivedFrames().empty());
     EXPECT_EQ(selectionLog(log),
               (Texts{"Selection V1 rfcomm0", "Version 1", "Selection", "Version 1"}));
 }

@@ -2,9 +2,9 @@
 // stops waiting on the quiet line; writes always reach the meter.
 #include <gtest/gtest.h>
 
-#include "DeviceTestSupport.h"
 #include "device/InterruptiblePort.h"
 #include "device/SendCommand.h"
+#include "support/PortDoubles.h"
 
 namespace voltaris {
 namespace {

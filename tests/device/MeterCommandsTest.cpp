@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "DeviceTestSupport.h"
-#include "SimLink.h"
 #include "device/MeterCommands.h"
 #include "device/MeterProtocol.h"
 #include "device/SendCommand.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
 
 using namespace std::chrono_literals;
-using test::SimLink;
+using test::SimulatedMeter;
 using Strings = std::vector<std::string>;
 
 constexpr float kDefaultGainV = 0.0222550128f;
@@ -27,8 +27,8 @@ TEST(MeterCommands, StatusOfFirstAndSecondGenerationMeters) {
     for (const int generation : {1, 2}) {
         sim::Config config;
         config.generation = generation;
-        SimLink link(config);
-        ASSERT_TRUE(link.open());
+        SimulatedMeter link(config);
+        ASSERT_TRUE(link.ready());
         const StatusQuery q = QueryStatus(link.link());
         ASSERT_TRUE(q.answered);
         ASSERT_TRUE(q.status.has_value()) << q.reply;
@@ -38,8 +38,8 @@ TEST(MeterCommands, StatusOfFirstAndSecondGenerationMeters) {
 }
 
 TEST(MeterCommands, ArmedCaptureReportsItsStateUntilComplete) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     link.sim.setTriggerHolds(false);
     EXPECT_EQ(SendAcknowledged(link.link(), kStartCommand), CommandOutcome::Accepted);
     const StatusQuery armed = QueryStatus(link.link());
@@ -54,8 +54,8 @@ TEST(MeterCommands, ArmedCaptureReportsItsStateUntilComplete) {
 }
 
 TEST(MeterCommands, FramesArriveAtTheMeterExactlyAsBuilt) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     std::tm t{};
     t.tm_year = 124;
     t.tm_mon = 2;
@@ -87,8 +87,8 @@ TEST(MeterCommands, FramesArriveAtTheMeterExactlyAsBuilt) {
 }
 
 TEST(MeterCommands, RefusedCommandIsToldApartFromAnAcceptedOne) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     ASSERT_EQ(SendAcknowledged(link.link(), BuildLCommand(32)), CommandOutcome::Accepted);
     sim::Faults faults;
     faults.refuseL = true;
@@ -117,8 +117,8 @@ TEST(MeterCommands, EepromAccessFailsOnAWrongReplyAndLeavesTheValue) {
 }
 
 TEST(MeterCommands, EepromBytesReadAndWrittenOnTheMeter) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     link.sim.setEepromByte(200, 0xA5);
     test::LogCapture log;
     std::uint8_t value = 0;
@@ -134,19 +134,21 @@ TEST(MeterCommands, EepromBytesReadAndWrittenOnTheMeter) {
 // A late reply, or one left behind on the line, must never answer another command. These talk
 // to the real port, not the recorder, so that its discarding of stale input takes part.
 TEST(MeterCommands, ReplyLeftOnTheLineIsDiscardedWhenThePortOpens) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link({}, test::MeterPort::Free);
+    ASSERT_TRUE(link.ready());
     link.sim.setEepromByte(200, 0xA5);
-    // A status reply starts arriving, and its reader goes away without the rest.
-    ASSERT_TRUE(WritePort(*link.port, kStatusCommand, 3));
-    char first = 0;
-    std::size_t received = 0;
-    for (int reads = 0; reads < 100 && received == 0; ++reads) {
-        ASSERT_TRUE(ReadPort(*link.port, &first, 1, received));
+    {
+        // A status reply starts arriving, and its reader goes away without the rest.
+        const std::unique_ptr<SerialPort> reader = OpenPort(link.path());
+        ASSERT_TRUE(reader);
+        ASSERT_TRUE(WritePort(*reader, kStatusCommand, 3));
+        char first = 0;
+        std::size_t received = 0;
+        for (int reads = 0; reads < 100 && received == 0; ++reads) {
+            ASSERT_TRUE(ReadPort(*reader, &first, 1, received));
+        }
+        ASSERT_EQ(first, '<');
     }
-    ASSERT_EQ(first, '<');
-    link.recorder.reset();
-    link.port.reset();
 
     test::LogCapture log;
     const std::unique_ptr<SerialPort> port = OpenPort(link.sim.portPath());
@@ -159,14 +161,14 @@ TEST(MeterCommands, ReplyLeftOnTheLineIsDiscardedWhenThePortOpens) {
 }
 
 TEST(MeterCommands, LateAcknowledgementIsRetriedNeverTakenForTheStatus) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     link.sim.setEepromByte(200, 0xA5);
     link.sim.setFaults(sim::Faults{.lateBytesMs = 100});
     // The "<K>" of this C arrives while the status query waits for its own reply.
-    ASSERT_TRUE(WritePort(*link.port, kClearCommand, 3));
+    ASSERT_TRUE(WritePort(*link.port(), kClearCommand, 3));
     test::LogCapture log;
-    const StatusQuery query = QueryStatus(*link.port);
+    const StatusQuery query = QueryStatus(*link.port());
     ASSERT_TRUE(query.answered) << query.reply;
     ASSERT_TRUE(query.status.has_value());
     EXPECT_EQ(query.status->hardwareVersion, 0x02);
@@ -175,27 +177,27 @@ TEST(MeterCommands, LateAcknowledgementIsRetriedNeverTakenForTheStatus) {
                        "Error Serial command <?>, retry 1"}));
     // Whatever was still owed has been drained: the next command gets its own answer.
     std::uint8_t value = 0;
-    EXPECT_TRUE(ReadEepromByte(*link.port, 200, value));
+    EXPECT_TRUE(ReadEepromByte(*link.port(), 200, value));
     EXPECT_EQ(value, 0xA5);
 }
 
 TEST(MeterCommands, RepliesStillOwedAfterAFailedQueryNeverReachTheBulkData) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
-    ASSERT_EQ(SendAcknowledged(*link.port, BuildLCommand(2)), CommandOutcome::Accepted);
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
+    ASSERT_EQ(SendAcknowledged(*link.port(), BuildLCommand(2)), CommandOutcome::Accepted);
     constexpr std::size_t kBytes = 2 * kBlockBytes;
     std::vector<char> expected(kBytes + 1);
     std::size_t length = 0;
-    ASSERT_TRUE(SendCommand(*link.port, kBulkCommand, expected.data(), expected.size(), kBytes,
+    ASSERT_TRUE(SendCommand(*link.port(), kBulkCommand, expected.data(), expected.size(), kBytes,
                             length, kEmptyReadsBulk));
 
     // Past the status budget but within the bulk one: each attempt of the query leaves a reply
     // on its way, and the meter answers in order, so a reply still owed would come first in
     // the B data, which no shape check guards.
     link.sim.setFaults(sim::Faults{.lateBytesMs = 500});
-    (void)QueryStatus(*link.port);
+    (void)QueryStatus(*link.port());
     std::vector<char> bulk(kBytes + 1);
-    ASSERT_TRUE(SendCommand(*link.port, kBulkCommand, bulk.data(), bulk.size(), kBytes, length,
+    ASSERT_TRUE(SendCommand(*link.port(), kBulkCommand, bulk.data(), bulk.size(), kBytes, length,
                             kEmptyReadsBulk));
     EXPECT_EQ(bulk, expected);
 }

@@ -1,11 +1,10 @@
 // Port discovery over a fake /dev and sysfs tree, and the ports the user names.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "device/PortEnumerator.h"
+#include "support/PortTree.h"
 
 namespace voltaris {
 namespace {
@@ -14,55 +13,30 @@ namespace fs = std::filesystem;
 
 class PortEnumeratorTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "voltaris-ports-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_root = pattern;
-        fs::create_directories(m_root / "dev");
-        fs::create_directories(m_root / "sys/class/tty");
-    }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    void nodes(std::initializer_list<const char*> names) {
-        for (const char* name : names) {
-            std::ofstream(m_root / "dev" / name).put('\n');
-        }
-    }
-    void text(const std::string& file, const std::string& content) {
-        fs::create_directories((m_root / file).parent_path());
-        std::ofstream(m_root / file) << content;
-    }
-    // A tty class entry whose device link points at <sys>/devices/`device`.
-    void tty(const std::string& name, const std::string& device) {
-        fs::create_directories(m_root / "sys/devices" / device);
-        fs::create_directories(m_root / "sys/class/tty" / name);
-        fs::create_directory_symlink(m_root / "sys/devices" / device,
-                                     m_root / "sys/class/tty" / name / "device");
-    }
     std::vector<PortCandidate> enumerate() const {
-        return PortEnumerator(m_root / "dev", m_root / "sys").enumerate();
+        return PortEnumerator(m_tree.dev(), m_tree.sys()).enumerate();
     }
 
-    fs::path m_root;
+    test::PortTree m_tree;
 };
 
 TEST_F(PortEnumeratorTest, ListsRfcommLinksThenHardwareTtysWithTheirUsbProduct) {
-    nodes({"rfcomm10", "rfcomm2", "rfcomm0", "rfcommX", "ttyUSB0", "ttyUSB10", "ttyACM0", "ttyS0",
-           "tty0"});
+    m_tree.nodes({"rfcomm10", "rfcomm2", "rfcomm0", "rfcommX", "ttyUSB0", "ttyUSB10", "ttyACM0",
+                  "ttyS0", "tty0"});
     // USB serial adapters: tty -> port -> interface -> USB device holding the product text.
-    text("sys/devices/usb1/1-1/product", "CP2102 USB to UART Bridge Controller\n");
-    tty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0");
-    text("sys/devices/usb1/1-3/product", "FT232R USB UART\n");
-    tty("ttyUSB10", "usb1/1-3/1-3:1.0/ttyUSB10");
+    m_tree.text("sys/devices/usb1/1-1/product", "CP2102 USB to UART Bridge Controller\n");
+    m_tree.tty("ttyUSB0", "usb1/1-1/1-1:1.0/ttyUSB0");
+    m_tree.text("sys/devices/usb1/1-3/product", "FT232R USB UART\n");
+    m_tree.tty("ttyUSB10", "usb1/1-3/1-3:1.0/ttyUSB10");
     // CDC modem: tty -> interface -> USB device.
-    text("sys/devices/usb1/1-2/product", "Bluetooth Serial Adapter");
-    tty("ttyACM0", "usb1/1-2/1-2:1.0");
+    m_tree.text("sys/devices/usb1/1-2/product", "Bluetooth Serial Adapter");
+    m_tree.tty("ttyACM0", "usb1/1-2/1-2:1.0");
     // On-board UART: nothing between it and the sysfs root, whose own file must not be taken.
-    text("sys/product", "not a parent device");
-    tty("ttyS0", "platform/serial8250");
-    fs::create_directories(m_root / "sys/class/tty/tty0");  // virtual terminal: no device
-    tty("ttyUSB1", "usb1/1-4/1-4:1.0/ttyUSB1");             // no node to open
-    tty("rfcomm0", "virtual/rfcomm0");                      // already listed from /dev
+    m_tree.text("sys/product", "not a parent device");
+    m_tree.tty("ttyS0", "platform/serial8250");
+    fs::create_directories(m_tree.sys() / "class/tty/tty0");  // virtual terminal: no device
+    m_tree.tty("ttyUSB1", "usb1/1-4/1-4:1.0/ttyUSB1");        // no node to open
+    m_tree.tty("rfcomm0", "virtual/rfcomm0");                 // already listed from /dev
 
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"rfcomm0", "Bluetooth serial port rfcomm0"},
@@ -77,16 +51,17 @@ TEST_F(PortEnumeratorTest, ListsRfcommLinksThenHardwareTtysWithTheirUsbProduct) 
     ASSERT_EQ(ports.size(), expected.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
         EXPECT_EQ(ports[i].name, expected[i].first);
-        EXPECT_EQ(ports[i].path, (m_root / "dev" / expected[i].first).string());
+        EXPECT_EQ(ports[i].path, (m_tree.dev() / expected[i].first).string());
         EXPECT_EQ(ports[i].description, expected[i].second);
         EXPECT_FALSE(ports[i].named);
     }
 }
 
 TEST_F(PortEnumeratorTest, MissingRootsGiveNoPorts) {
-    EXPECT_TRUE(PortEnumerator(m_root / "nodev", m_root / "nosys").enumerate().empty());
-    nodes({"ttyUSB0"});
-    EXPECT_TRUE(PortEnumerator(m_root / "dev", m_root / "nosys").enumerate().empty());
+    EXPECT_TRUE(
+        PortEnumerator(m_tree.root() / "nodev", m_tree.root() / "nosys").enumerate().empty());
+    m_tree.nodes({"ttyUSB0"});
+    EXPECT_TRUE(PortEnumerator(m_tree.dev(), m_tree.root() / "nosys").enumerate().empty());
 }
 
 TEST(NamedPorts, OptionsThenColonSeparatedListWithoutDuplicatesAndBeforeEnumeratedPorts) {

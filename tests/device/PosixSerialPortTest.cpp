@@ -1,7 +1,6 @@
 // The POSIX serial backend on a bare pseudo-terminal pair: line settings, timeout rules,
 // exclusive use and failures.
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,9 +13,11 @@
 #include <string>
 #include <thread>
 
-#include "DeviceTestSupport.h"
 #include "device/PosixSerialPort.h"
 #include "device/SerialPort.h"
+#include "support/LogCapture.h"
+#include "support/ReadUntil.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -36,26 +37,12 @@ public:
     [[nodiscard]] bool valid() const { return !m_slavePath.empty(); }
     [[nodiscard]] const std::string& path() const { return m_slavePath; }
     [[nodiscard]] int master() const { return m_master; }
-    void send(const std::string& bytes) const {
-        ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()),
-                  static_cast<ssize_t>(bytes.size()));
-    }
+    void send(const std::string& bytes) const { ASSERT_TRUE(test::WriteAll(m_master, bytes)); }
     // Bytes that reached the far end, waiting at most `timeout` for `count` of them.
     [[nodiscard]] std::string receive(std::size_t count,
                                       std::chrono::milliseconds timeout = 2000ms) const {
-        std::string got;
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (got.size() < count && std::chrono::steady_clock::now() < until) {
-            pollfd p{m_master, POLLIN, 0};
-            if (::poll(&p, 1, 20) > 0) {
-                char buf[256];
-                const ssize_t n = ::read(m_master, buf, sizeof buf);
-                if (n > 0) {
-                    got.append(buf, static_cast<std::size_t>(n));
-                }
-            }
-        }
-        return got;
+        return test::ReadUntil(
+            m_master, [count](const std::string& got) { return got.size() >= count; }, timeout);
     }
     void closeMaster() {
         if (m_master >= 0) {
@@ -174,7 +161,7 @@ TEST(PosixSerialPort, WriteHeldBackPastItsTimeoutIsShort) {
 }
 
 TEST(PosixSerialPort, MissingDeviceOrNonTerminalIsNotOpened) {
-    const auto file = test::TestConfigDir() / "not-a-tty";
+    const auto file = test::TestHome() / "not-a-tty";
     std::ofstream(file) << "x";
     test::LogCapture log;
     EXPECT_EQ(OpenPort("/dev/voltaris-no-such-port"), nullptr);

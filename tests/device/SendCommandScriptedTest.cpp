@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "DeviceTestSupport.h"
 #include "device/SendCommand.h"
+#include "support/LogCapture.h"
+#include "support/PortDoubles.h"
 
 namespace voltaris {
 namespace {

@@ -7,35 +7,25 @@
 #include <string>
 #include <vector>
 
-#include "DeviceTestSupport.h"
-#include "SimLink.h"
 #include "device/MeterProtocol.h"
 #include "device/SendCommand.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
 
 namespace voltaris {
 namespace {
 
 using namespace std::chrono_literals;
 using test::PortCall;
-using test::SimLink;
+using test::SimulatedMeter;
 using Strings = std::vector<std::string>;
 
 constexpr float kDefaultGainV = 0.0222550128f;
 constexpr float kDefaultGainI = 9.5138399e-05f;
 
-std::vector<PortCall> readsOf(const test::RecordingPort& port) {
-    std::vector<PortCall> reads;
-    for (const PortCall& call : port.calls()) {
-        if (call.kind == PortCall::Read) {
-            reads.push_back(call);
-        }
-    }
-    return reads;
-}
-
 TEST(SendCommand, ShortReplyIsReadByteByByteUpToTheTerminator) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     test::LogCapture log;
     char reply[64];
     std::size_t length = 99;
@@ -45,7 +35,7 @@ TEST(SendCommand, ShortReplyIsReadByteByByteUpToTheTerminator) {
     EXPECT_EQ(link.sim.receivedFrames(), Strings{"<C>"});
 
     std::size_t received = 0;
-    for (const PortCall& read : readsOf(link.link())) {
+    for (const PortCall& read : link.link().reads()) {
         EXPECT_EQ(read.requested, 1u);
         received += read.moved;
     }
@@ -56,8 +46,8 @@ TEST(SendCommand, ShortReplyIsReadByteByByteUpToTheTerminator) {
 }
 
 TEST(SendCommand, BulkReplyIsAssembledFromReadsOfAtMostOneThousandBytes) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     constexpr int kBlocks = 12;
     constexpr std::size_t kBytes = kBlocks * kBlockBytes;
     static char reply[kMaxBulkBytes + 1];
@@ -73,7 +63,7 @@ TEST(SendCommand, BulkReplyIsAssembledFromReadsOfAtMostOneThousandBytes) {
                             kEmptyReadsBulk));
     EXPECT_EQ(length, kBytes);
     std::size_t assembled = 0;
-    for (const PortCall& read : readsOf(link.link())) {
+    for (const PortCall& read : link.link().reads()) {
         EXPECT_EQ(read.requested, std::min<std::size_t>(kBytes - assembled, 1000));
         assembled += read.moved;
     }
@@ -101,8 +91,8 @@ TEST(SendCommand, BulkReplyIsAssembledFromReadsOfAtMostOneThousandBytes) {
 }
 
 TEST(SendCommand, SilentMeterSpendsTheSharedEmptyReadBudgetOnTheFirstAttempt) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     sim::Faults faults;
     faults.silent = true;
     link.sim.setFaults(faults);
@@ -121,7 +111,7 @@ TEST(SendCommand, SilentMeterSpendsTheSharedEmptyReadBudgetOnTheFirstAttempt) {
     }
     expected += " W R0 W R0 R0";
     EXPECT_EQ(link.link().trace(), expected);
-    const auto reads = readsOf(link.link());
+    const auto reads = link.link().reads();
     EXPECT_EQ(reads.back().requested, kDrainReadSize);
     EXPECT_TRUE(link.sim.waitForFrames(3, 2s));
     EXPECT_EQ(link.sim.receivedFrames(), (Strings{"<?>", "<?>", "<?>"}));
@@ -135,8 +125,8 @@ TEST(SendCommand, SilentMeterSpendsTheSharedEmptyReadBudgetOnTheFirstAttempt) {
 }
 
 TEST(SendCommand, ReplyWithoutTerminatorEndsOnlyThroughTheBudgetAndKeepsItsBytes) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     sim::Faults faults;
     faults.noTerminator = true;
     link.sim.setFaults(faults);
@@ -148,19 +138,20 @@ TEST(SendCommand, ReplyWithoutTerminatorEndsOnlyThroughTheBudgetAndKeepsItsBytes
     EXPECT_EQ(length, 2u);
     EXPECT_STREQ(reply, "<K");
     // Four empty reads in the first attempt, one in each later one, one in the drain.
-    EXPECT_EQ(link.emptyReads(), 4 + 1 + 1 + 1);
-    EXPECT_EQ(link.writes(), 3);
+    EXPECT_EQ(link.link().emptyReads(), 4 + 1 + 1 + 1);
+    EXPECT_EQ(link.link().writes(), 3);
     EXPECT_EQ(log.messages("INFO", "read"), Strings(3, "read 2 octets (<K), retour 0"));
     EXPECT_EQ(log.messages("ERROR").back(), "Error Serial command <C>, no more retries...");
 }
 
 TEST(SendCommand, ReplyCompleteOnALaterAttemptIsStillFollowedByTheDrain) {
-    SimLink link;
+    // The meter finds its voice once the first frame has gone unanswered.
+    SimulatedMeter link({}, test::MeterPort::Opened, [](sim::MeterSimulator& meter) {
+        meter.setFrameObserver([&meter](const std::string&) { meter.setFaults({}); });
+    });
+    ASSERT_TRUE(link.ready());
     sim::Faults faults;
     faults.silent = true;
-    // The meter finds its voice once the first frame has gone unanswered.
-    link.sim.setFrameObserver([&link](const std::string&) { link.sim.setFaults({}); });
-    ASSERT_TRUE(link.open());
     link.sim.setFaults(faults);
     test::LogCapture log;
 
@@ -168,15 +159,15 @@ TEST(SendCommand, ReplyCompleteOnALaterAttemptIsStillFollowedByTheDrain) {
     std::size_t length = 0;
     EXPECT_TRUE(SendCommand(link.link(), kStatusCommand, reply, sizeof reply, 0, length, 2));
     EXPECT_EQ(length, kStatusReplyLength);
-    EXPECT_EQ(link.writes(), 2);
-    EXPECT_EQ(readsOf(link.link()).back().requested, kDrainReadSize);
+    EXPECT_EQ(link.link().writes(), 2);
+    EXPECT_EQ(link.link().reads().back().requested, kDrainReadSize);
     EXPECT_EQ(log.messages("ERROR"), Strings{"Error Serial command <?>, retry 1"});
     EXPECT_EQ(log.messages("INFO", "Cleaning"), Strings{"Cleaning queue, 0 bytes received"});
 }
 
 TEST(SendCommand, TerminatorReplyStopsWhenTheBufferIsFull) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     ASSERT_TRUE(WritePort(link.link(), kStatusCommand, 3));
     ASSERT_TRUE(link.sim.waitForFrames(1, 2s));
     test::LogCapture log;
@@ -195,8 +186,8 @@ TEST(SendCommand, TerminatorReplyStopsWhenTheBufferIsFull) {
 }
 
 TEST(SendCommand, TerminatorReplyNeedsRoomForItsTerminatingZero) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     char reply[kStatusReplyLength + 1];
     std::size_t length = 0;
     ASSERT_TRUE(WritePort(link.link(), kStatusCommand, 3));
@@ -211,8 +202,8 @@ TEST(SendCommand, TerminatorReplyNeedsRoomForItsTerminatingZero) {
 }
 
 TEST(SendCommand, FixedLengthBeyondTheBufferIsRefusedBeforeAnythingIsSent) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     test::LogCapture log;
     char reply[16];
     std::size_t length = 7;
@@ -224,20 +215,20 @@ TEST(SendCommand, FixedLengthBeyondTheBufferIsRefusedBeforeAnythingIsSent) {
 }
 
 TEST(SendCommand, EmptyCommandCollectsPendingBytesWithoutWriting) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     ASSERT_TRUE(WritePort(link.link(), "<C>", 3));
     ASSERT_TRUE(link.sim.waitForFrames(1, 2s));
     char reply[16];
     std::size_t length = 0;
     EXPECT_TRUE(SendCommand(link.link(), "", reply, sizeof reply, 3, length, 20));
     EXPECT_STREQ(reply, "<K>");
-    EXPECT_EQ(link.writes(), 1);  // only the write above
+    EXPECT_EQ(link.link().writes(), 1);  // only the write above
 }
 
 TEST(SendCommand, EmptyCommandThatFailsIsNotRetried) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     test::LogCapture log;
     char reply[16];
     std::size_t length = 0;
@@ -249,8 +240,8 @@ TEST(SendCommand, EmptyCommandThatFailsIsNotRetried) {
 }
 
 TEST(SendCommand, BulkReplyCutShortFailsAndKeepsWhatArrived) {
-    SimLink link;
-    ASSERT_TRUE(link.open());
+    SimulatedMeter link;
+    ASSERT_TRUE(link.ready());
     constexpr std::size_t kBytes = 2 * kBlockBytes;
     char ack[16];
     std::size_t length = 0;
@@ -264,9 +255,9 @@ TEST(SendCommand, BulkReplyCutShortFailsAndKeepsWhatArrived) {
     char reply[kBytes + 1];
     EXPECT_FALSE(SendCommand(link.link(), kBulkCommand, reply, sizeof reply, kBytes, length, 1));
     EXPECT_EQ(length, 1500u);
-    EXPECT_EQ(link.writes(), 3);
+    EXPECT_EQ(link.link().writes(), 3);
     // Two empty reads end the first attempt, one each of the others, one in the drain.
-    EXPECT_EQ(link.emptyReads(), 2 + 1 + 1 + 1);
+    EXPECT_EQ(link.link().emptyReads(), 2 + 1 + 1 + 1);
     const auto reads = log.messages("INFO", "read 1500 octets (");
     ASSERT_EQ(reads.size(), 3u);
     EXPECT_NE(reads[0].find("...), retour 0"), std::string::npos);

@@ -5,10 +5,11 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include "meter-sim/MeterSimulator.h"
+#include "support/ChildProcess.h"
+#include "support/Pixels.h"
+#include "support/SimulatedMeter.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -20,35 +21,28 @@ struct ProgramRun {
 
 class ScreenshotProgram : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     // The program with its settings in a private folder, no display, and an empty port tree, so
     // that only the ports named on its command line are probed.
-    ProgramRun run(QStringList args) const {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", m_dir.filePath("config"));
-        environment.insert("XDG_DATA_HOME", m_dir.filePath("data"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.remove("VOLTARIS_PORTS");
-        process.setProcessEnvironment(environment);
-        args << "--dev-root" << m_dir.filePath("dev") << "--sys-root" << m_dir.filePath("sys");
-        process.start(VOLTARIS_PROGRAM, args);
-        ProgramRun result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "voltaris did not finish: " << args.join(' ').toStdString();
-            return result;
+    ProgramRun run(const QStringList& args) const {
+        test::Environment environment;
+        environment.set = {{"XDG_CONFIG_HOME", m_dir.file("config")},
+                           {"XDG_DATA_HOME", m_dir.file("data")},
+                           {"QT_QPA_PLATFORM", "offscreen"}};
+        environment.unset = {"VOLTARIS_PORTS"};
+        std::vector<std::string> all;
+        for (const QString& arg : args) {
+            all.push_back(arg.toStdString());
         }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        all.insert(all.end(), {"--dev-root", m_dir.file("dev"), "--sys-root", m_dir.file("sys")});
+        const test::ProgramRun process = test::RunProgram(VOLTARIS_PROGRAM, all, environment);
+        return {process.exitCode, QString::fromStdString(process.err)};
     }
 
     QString path(const char* name) const { return m_dir.filePath(name); }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {
@@ -64,26 +58,20 @@ TEST_F(ScreenshotProgram, DemonstrationModeDrawsTheWindow) {
     EXPECT_GT(image.height(), 681);
     EXPECT_LT(image.height(), 681 + 60);
     // The voltage trace (0x008000) is drawn in the first pane.
-    int green = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            green += (image.pixel(x, y) & 0xFFFFFF) == 0x008000 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(green, 200);
+    EXPECT_GT(test::countOf(image, 0x008000), 200);
 }
 
 TEST_F(ScreenshotProgram, SimulatedMeterOnANamedPort) {
-    sim::MeterSimulator meter;
-    ASSERT_TRUE(meter.start());
-    const ProgramRun r = run({"--port", QString::fromStdString(meter.portPath()), "--screenshot",
+    test::SimulatedMeter meter({}, test::MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
+    const ProgramRun r = run({"--port", QString::fromStdString(meter.path()), "--screenshot",
                               path("meter.png"), "--page", "4"});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("Demonstration mode")) << r.err.toStdString();
     EXPECT_FALSE(QImage(path("meter.png")).isNull());
     // The capture came from the meter: it was armed and read.
     bool read = false;
-    for (const std::string& frame : meter.receivedFrames()) {
+    for (const std::string& frame : meter.sim.receivedFrames()) {
         read = read || frame.rfind("<B", 0) == 0;
     }
     EXPECT_TRUE(read);

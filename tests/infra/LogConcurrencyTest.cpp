@@ -2,11 +2,6 @@
 // a trim running beside the writers never drops a line that it should keep.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -21,13 +16,14 @@
 #include <vector>
 
 #include "infra/LogFile.h"
-#include "infra/LogTestSupport.h"
+#include "infra/LogFixture.h"
 #include "infra/Logger.h"
-
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace voltaris {
 namespace {
+
+using namespace std::chrono_literals;
 
 const std::string kPadding(180, '#');
 
@@ -72,7 +68,7 @@ std::optional<HelperLine> ParseHelperLine(const std::string& line) {
 std::map<std::string, std::vector<int>> NumbersByWriter(const std::string& path,
                                                         bool tagIsProcessName) {
     std::map<std::string, std::vector<int>> numbers;
-    for (const std::string& line : test::ReadLogLines(path)) {
+    for (const std::string& line : test::LogFileLines(path)) {
         const std::optional<HelperLine> parsed = ParseHelperLine(line);
         if (!parsed || (tagIsProcessName && parsed->process != parsed->tag)) {
             ADD_FAILURE() << "broken line: " << line.substr(0, 80);
@@ -112,7 +108,7 @@ void AppendWhileTrimmed(const std::string& path, int count) {
 }
 
 void ExpectNewestNumberedLines(const std::string& path, int count) {
-    const std::string text = test::ReadWholeFile(path);
+    const std::string text = test::ReadFile(path);
     ASSERT_FALSE(text.empty());
     const std::size_t lineSize = NumberedLine(0).size();
     ASSERT_EQ(text.size() % lineSize, 0u) << "partial line in the file";
@@ -124,41 +120,15 @@ void ExpectNewestNumberedLines(const std::string& path, int count) {
     }
 }
 
-pid_t SpawnHelper(std::vector<std::string> args) {
-    std::string helper = VOLTARIS_LOG_WRITER_HELPER;
-    std::vector<char*> argv{helper.data()};
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-    return pid;
-}
-
-// Waits for a child with a bound; returns its exit status, or -1 if it had to be killed.
-int WaitForHelper(pid_t pid, std::chrono::seconds bound) {
-    const auto deadline = std::chrono::steady_clock::now() + bound;
-    int status = 0;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Runs two helper processes logging `count` lines each, released at the same moment.
-void RunTwoWriters(const std::string& dir, int count) {
-    const std::string startFile = dir + "/start";
-    const pid_t first = SpawnHelper({"log", "WriterA", std::to_string(count), startFile});
-    const pid_t second = SpawnHelper({"log", "WriterB", std::to_string(count), startFile});
-    std::ofstream{startFile};
-    EXPECT_EQ(WaitForHelper(first, std::chrono::seconds(120)), 0);
-    EXPECT_EQ(WaitForHelper(second, std::chrono::seconds(120)), 0);
+void RunTwoWriters(int count) {
+    test::ChildProcess first(VOLTARIS_LOG_WRITER_HELPER, {"log", "WriterA", std::to_string(count)});
+    test::ChildProcess second(VOLTARIS_LOG_WRITER_HELPER,
+                              {"log", "WriterB", std::to_string(count)});
+    first.closeInput();
+    second.closeInput();
+    EXPECT_EQ(first.wait(120s), 0);
+    EXPECT_EQ(second.wait(120s), 0);
 }
 
 class LogConcurrencyTest : public test::LogFixture {};
@@ -202,7 +172,7 @@ TEST_F(LogConcurrencyTest, RenamingWhileAnotherThreadLogsIsSafe) {
         logger.init(i % 2 == 0 ? "NameB" : "NameA");
     }
     writer.join();
-    const auto lines = test::ReadLogLines(logPath());
+    const auto lines = test::LogFileLines(logPath());
     EXPECT_EQ(lines.size(), 200u);
     for (const std::string& line : lines) {
         const std::string name = line.substr(22, 17);
@@ -231,7 +201,7 @@ TEST_F(LogConcurrencyTest, TrimInAnotherThreadKeepsEveryNewLine) {
 TEST_F(LogConcurrencyTest, TwoProcessesLoseAndMixNothing) {
     enableLog({{"LogInfo", 1}});
     constexpr int kCount = 400;
-    RunTwoWriters(m_dir, kCount);
+    RunTwoWriters(kCount);
     const auto numbers = NumbersByWriter(logPath(), true);
     ASSERT_EQ(numbers.size(), 2u);
     ExpectNewestRun(numbers.at("WriterA"), kCount, true);
@@ -240,11 +210,10 @@ TEST_F(LogConcurrencyTest, TwoProcessesLoseAndMixNothing) {
 
 TEST_F(LogConcurrencyTest, TrimInAnotherProcessKeepsEveryNewLine) {
     constexpr int kCount = 3000;
-    const std::string stopFile = m_dir + "/stop";
-    const pid_t trimmer = SpawnHelper({"trim", logPath(), "20000", stopFile});
+    test::ChildProcess trimmer(VOLTARIS_LOG_WRITER_HELPER, {"trim", logPath(), "20000"});
     AppendWhileTrimmed(logPath(), kCount);
-    std::ofstream{stopFile};
-    EXPECT_EQ(WaitForHelper(trimmer, std::chrono::seconds(60)), 0);
+    trimmer.closeInput();
+    EXPECT_EQ(trimmer.wait(60s), 0);
     ExpectNewestNumberedLines(logPath(), kCount);
 }
 
@@ -252,7 +221,7 @@ TEST_F(LogConcurrencyTest, TwoProcessesTrimmingKeepWholeNewestLines) {
     // Lines of 245 bytes: the file passes 21 000 bytes and is cut to 10 000 every 45 lines or so.
     enableLog({{"LogInfo", 1}, {"MaxSize", 20}, {"ResetSize", 10}});
     constexpr int kCount = 600;
-    RunTwoWriters(m_dir, kCount);
+    RunTwoWriters(kCount);
     EXPECT_LT(std::filesystem::file_size(logPath()), 21'000u);
     // A writer that finished first may have had all its lines cut since; whatever is left of
     // each writer is its newest lines, whole and without a gap.

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "infra/Log.h"
+#include "infra/LogFixture.h"
 #include "infra/LogFormat.h"
-#include "infra/LogTestSupport.h"
 
 namespace voltaris {
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "infra/LogFixture.h"
 #include "infra/LogProfileStore.h"
-#include "infra/LogTestSupport.h"
 
 namespace voltaris {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 using test::SetLogConfig;
 
 std::string ConfigFile() {
-    return test::TestRoot() + "/config/Korvex/Tracekit.conf";
+    return test::TestHome().string() + "/config/Korvex/Tracekit.conf";
 }
 
 void WriteConfigFile(const std::string& text) {

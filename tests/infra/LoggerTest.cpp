@@ -8,15 +8,14 @@
 #include <QStandardPaths>
 
 #include "infra/Log.h"
-#include "infra/LogTestSupport.h"
+#include "infra/LogFixture.h"
 #include "infra/Logger.h"
 
 namespace voltaris {
 namespace {
 
-using test::FileExists;
-using test::ReadLogLines;
-using test::ReadWholeFile;
+using test::LogFileLines;
+using test::ReadFile;
 
 class LoggerTest : public test::LogFixture {
 protected:
@@ -30,13 +29,13 @@ TEST_F(LoggerTest, DisabledLogWritesNothingAndCreatesNoFile) {
     enableLog({{"EnableLog", 0}, {"LogCritic", 1}});
     m_logger.init("VoltarisRT");
     EXPECT_EQ(m_logger.write("voltaris", LogCritic, "zero"), 0);
-    EXPECT_FALSE(FileExists(logPath()));
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
 }
 
 TEST_F(LoggerTest, CallsBeforeInitWriteNothing) {
     enableLog({{"LogInfo", 1}});
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "early"), 0);
-    EXPECT_FALSE(FileExists(logPath()));
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
 }
 
 TEST_F(LoggerTest, MasterSwitchIsReadOnlyAtInit) {
@@ -44,14 +43,14 @@ TEST_F(LoggerTest, MasterSwitchIsReadOnlyAtInit) {
     m_logger.init("VoltarisRT");
     enableLog({{"EnableLog", 0}, {"LogInfo", 1}});
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "still on"), 0);
-    EXPECT_EQ(ReadLogLines(logPath()).size(), 1u);
+    EXPECT_EQ(LogFileLines(logPath()).size(), 1u);
 }
 
 TEST_F(LoggerTest, WritesTheLineLayoutWithCrLf) {
     enableLog({{"LogDebug1", 1}});
     m_logger.init("VoltarisRT");
     EXPECT_EQ(m_logger.write("voltaris", LogDebug1, "On%s", "Run"), 0);
-    EXPECT_EQ(ReadWholeFile(logPath()), "07/12/26 07:14:38,123 VoltarisRT       DEBUG1  OnRun\r\n");
+    EXPECT_EQ(ReadFile(logPath()), "07/12/26 07:14:38,123 VoltarisRT       DEBUG1  OnRun\r\n");
 }
 
 TEST_F(LoggerTest, OnlySwitchedOnLevelsAreWritten) {
@@ -60,7 +59,7 @@ TEST_F(LoggerTest, OnlySwitchedOnLevelsAreWritten) {
     for (int level = -1; level <= 9; ++level) {
         EXPECT_EQ(m_logger.write("voltaris", level, "level %d", level), 0);
     }
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(39), "INFO    level 5");
 }
@@ -71,7 +70,7 @@ TEST_F(LoggerTest, LevelSwitchChangeAppliesAtTheNextCall) {
     m_logger.write("voltaris", LogDebug1, "before");
     enableLog({{"LogInfo", 1}, {"LogDebug1", 1}});
     m_logger.write("voltaris", LogDebug1, "after");
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(47), "after");
 }
@@ -82,7 +81,7 @@ TEST_F(LoggerTest, MessageFilterIsCaseSensitiveSubstring) {
     m_logger.write("voltaris", LogInfo, "open COM%d", 5);
     m_logger.write("voltaris", LogInfo, "open com5");
     m_logger.write("voltaris", LogInfo, "bytes read: 12");
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(47), "open COM5");
 }
@@ -91,10 +90,10 @@ TEST_F(LoggerTest, ProcessFilterSelectsProcessesByName) {
     enableLog({{"LogInfo", 1}, {"FiltProcess", "Other"}});
     m_logger.init("VoltarisRT");
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "suppressed"), 0);
-    EXPECT_FALSE(FileExists(logPath()));
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
     enableLog({{"LogInfo", 1}, {"FiltProcess", "arisR"}});
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "kept"), 0);
-    EXPECT_EQ(ReadLogLines(logPath()).size(), 1u);
+    EXPECT_EQ(LogFileLines(logPath()).size(), 1u);
 }
 
 TEST_F(LoggerTest, FileIsNamedAfterTheModuleInPathLog) {
@@ -102,8 +101,8 @@ TEST_F(LoggerTest, FileIsNamedAfterTheModuleInPathLog) {
     m_logger.init("VoltarisRT");
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "a"), 0);
     EXPECT_EQ(m_logger.write("other", LogInfo, "b"), 0);
-    EXPECT_EQ(ReadLogLines(m_dir + "/voltaris.log").size(), 1u);
-    EXPECT_EQ(ReadLogLines(m_dir + "/other.log").size(), 1u);
+    EXPECT_EQ(LogFileLines(m_dir + "/voltaris.log").size(), 1u);
+    EXPECT_EQ(LogFileLines(m_dir + "/other.log").size(), 1u);
     EXPECT_EQ(LogFilePath("/a/b", "voltaris"), "/a/b/voltaris.log");
     EXPECT_EQ(LogFilePath("/a/b/", "voltaris"), "/a/b/voltaris.log");
 }
@@ -118,7 +117,7 @@ TEST_F(LoggerTest, DefaultFolderIsCreatedWhenFirstNeeded) {
     EXPECT_EQ(folder.rfind(dataHome, 0), 0u) << folder;
     EXPECT_FALSE(std::filesystem::exists(folder));
     EXPECT_EQ(m_logger.write("voltaris", LogInfo, "first"), 0);
-    EXPECT_EQ(ReadLogLines(folder + "/voltaris.log").size(), 1u);
+    EXPECT_EQ(LogFileLines(folder + "/voltaris.log").size(), 1u);
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
 }
 
@@ -147,7 +146,7 @@ TEST_F(LoggerTest, SizeLimitCutsToTheNewestWholeLines) {
     // The 110th reaches 11 000 bytes and the file is cut to its last 5000 bytes: the cut falls
     // on the start of line 60, which is dropped as the partial line.
     WriteNumberedLines(m_logger, 109, 1);
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     EXPECT_EQ(std::filesystem::file_size(logPath()), 4900u);
     ASSERT_EQ(lines.size(), 49u);
     EXPECT_EQ(lines.front().substr(0, 22), "07/12/26 07:14:38,123 ");
@@ -159,14 +158,14 @@ TEST_F(LoggerTest, ZeroResetSizeLetsTheFileGrow) {
     enableLog({{"LogInfo", 1}, {"MaxSize", 1}, {"ResetSize", 0}});
     m_logger.init("VoltarisRT");
     WriteNumberedLines(m_logger, 0, 40);
-    EXPECT_EQ(ReadLogLines(logPath()).size(), 40u);
+    EXPECT_EQ(LogFileLines(logPath()).size(), 40u);
 }
 
 TEST_F(LoggerTest, ResetSizeBeyondTheFileKeepsItWhole) {
     enableLog({{"LogInfo", 1}, {"MaxSize", 1}, {"ResetSize", 5}});
     m_logger.init("VoltarisRT");
     WriteNumberedLines(m_logger, 0, 40);
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     ASSERT_EQ(lines.size(), 40u);
     EXPECT_EQ(lines.front().substr(47, 11), "line 000000");
 }
@@ -178,7 +177,7 @@ TEST_F(LoggerTest, ProcessWideEntryPointsFollowTheMasterSwitch) {
     test::SetLogConfig({{"PathLog", QString::fromStdString(m_dir)}, {"LogEvent", 1}});
     LogInit("VoltarisRT");
     EXPECT_EQ(LogMessage("voltaris", LogEvent, "off"), 0);
-    const auto lines = ReadLogLines(logPath());
+    const auto lines = LogFileLines(logPath());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(22), "VoltarisRT       EVENT   port COM5");
 }

@@ -49,14 +49,13 @@ double wrap(double angle) {
 }
 
 // Arms a capture of `blocks` blocks, waits for it and reads it.
-std::string capture(SimPort& port, int blocks) {
+std::string capture(MeterSimulator& sim, SimPort& port, int blocks) {
     char frame[8];
     std::snprintf(frame, sizeof frame, "<L%02X>", blocks);
     EXPECT_EQ(port.command(frame), "<K>");
     EXPECT_EQ(port.command("<S>"), "<K>");
-    const auto deadline = Clock::now() + 5s;
-    while (port.command("<?>")[9] != 'C' && Clock::now() < deadline) {
-    }
+    EXPECT_TRUE(sim.waitForCaptureState(CaptureState::Complete, 5s));
+    EXPECT_EQ(port.command("<?>")[9], 'C');
     port.send("<B>");
     return port.readBytes(static_cast<std::size_t>(blocks) * 1024);
 }
@@ -69,13 +68,9 @@ TEST(MeterSimCapture, CompletesOnlyAfterBlocksTimes20Ms) {
     const auto armed = Clock::now();
     EXPECT_EQ(port.command("<S>"), "<K>");
     EXPECT_EQ(port.command("<?>")[9], 'A');
-    char letter = 'A';
-    while (letter == 'A' && Clock::now() - armed < 5s) {
-        letter = port.command("<?>")[9];
-    }
-    EXPECT_EQ(letter, 'C');
+    ASSERT_TRUE(sim.waitForCaptureState(CaptureState::Complete, 5s));
     EXPECT_GE(Clock::now() - armed, 200ms);
-    EXPECT_TRUE(sim.captureComplete());
+    EXPECT_EQ(port.command("<?>")[9], 'C');
 }
 
 TEST(MeterSimCapture, HeldTriggerKeepsItArmedUntilReleased) {
@@ -111,7 +106,7 @@ TEST(MeterSimCapture, SamplesMatchTheWaveform) {
     MeterSimulator sim(config);
     ASSERT_TRUE(sim.start());
     SimPort port(sim.portPath());
-    const std::string bytes = capture(port, 4);
+    const std::string bytes = capture(sim, port, 4);
     ASSERT_EQ(bytes.size(), 4u * 1024);
     const Samples s = decode(bytes);
 
@@ -144,16 +139,16 @@ TEST(MeterSimCapture, UsesTheGainsInItsEepromAndSaturates) {
         EXPECT_EQ(port.command(std::string("<W") + address + value + ">"), "<K>");
     }
     const double expected = 230 * std::sqrt(2.0) / (2 * kDefaultGainV);
-    EXPECT_NEAR(std::abs(harmonic(decode(capture(port, 1)).voltage, 0, 1)), expected, 1.0);
+    EXPECT_NEAR(std::abs(harmonic(decode(capture(sim, port, 1)).voltage, 0, 1)), expected, 1.0);
 
     // An erased EEPROM falls back to the default gains rather than NaN.
     sim.eraseEeprom();
-    EXPECT_NEAR(std::abs(harmonic(decode(capture(port, 1)).voltage, 0, 1)), 2 * expected, 1.0);
+    EXPECT_NEAR(std::abs(harmonic(decode(capture(sim, port, 1)).voltage, 0, 1)), 2 * expected, 1.0);
 
     Waveform loud;
     loud.voltageRms = 1000;  // 1414 V peak, beyond the converter's 729 V
     sim.setWaveform(loud);
-    const Samples s = decode(capture(port, 1));
+    const Samples s = decode(capture(sim, port, 1));
     EXPECT_EQ(*std::max_element(s.voltage.begin(), s.voltage.end()), 32767);
     EXPECT_EQ(*std::min_element(s.voltage.begin(), s.voltage.end()), -32768);
 }
@@ -167,7 +162,7 @@ TEST(MeterSimCapture, NoiseStaysWithinItsPeak) {
     MeterSimulator sim(config);
     ASSERT_TRUE(sim.start());
     SimPort port(sim.portPath());
-    const Samples s = decode(capture(port, 2));
+    const Samples s = decode(capture(sim, port, 2));
     ASSERT_EQ(s.voltage.size(), 512u);
     auto [vMin, vMax] = std::minmax_element(s.voltage.begin(), s.voltage.end());
     auto [iMin, iMax] = std::minmax_element(s.current.begin(), s.current.end());

@@ -2,11 +2,10 @@
 #include "SimPort.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "support/ReadUntil.h"
 
 namespace voltaris::sim::test {
 
@@ -32,40 +31,12 @@ SimPort::~SimPort() {
 }
 
 bool SimPort::send(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return false;
-        }
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        }
-    }
-    return true;
+    return voltaris::test::WriteAll(m_fd, bytes);
 }
 
 std::string SimPort::readUntil(const std::function<bool(const std::string&)>& done,
                                std::chrono::milliseconds timeout) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    std::string received;
-    char buffer[4096];
-    while (!done(received)) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        pollfd fd{m_fd, POLLIN, 0};
-        if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0) {
-            continue;
-        }
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n > 0) {
-            received.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    return received;
+    return voltaris::test::ReadUntil(m_fd, done, timeout);
 }
 
 }  // namespace voltaris::sim::test

@@ -10,7 +10,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "UiTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
+#include "support/WindowHarness.h"
 
 namespace voltaris::test {
 
@@ -24,7 +26,7 @@ bool stateIs(CMeterDlg& w, std::initializer_list<AcqStatus> states) {
 }  // namespace
 
 TEST(ControlPanel, RunStopAndSingleDriveTheWorker) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -34,7 +36,7 @@ TEST(ControlPanel, RunStopAndSingleDriveTheWorker) {
     QTest::mouseClick(c.stop, Qt::LeftButton);
     EXPECT_EQ(w->shared().state(), AcqStatus::Idle);
     // The worker sees it: the state meter comes back to STOP and no capture follows.
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
     const int drawn = w->capturesDrawn();
     EXPECT_FALSE(WaitForCaptures(*w, 1, 600ms));
     EXPECT_EQ(w->capturesDrawn(), drawn);
@@ -43,8 +45,9 @@ TEST(ControlPanel, RunStopAndSingleDriveTheWorker) {
     EXPECT_TRUE(stateIs(*w, {AcqStatus::SingleRequested, AcqStatus::SingleRunning}));
     ASSERT_TRUE(WaitForCaptures(*w, 1));
     // One capture, then the worker stops by itself.
-    ASSERT_TRUE(WaitUntil([&] { return w->shared().state() == AcqStatus::Idle; }));
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForEvents("the single capture ends in Idle",
+                              [&] { return w->shared().state() == AcqStatus::Idle; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
 
     QTest::mouseClick(c.run, Qt::LeftButton);
     EXPECT_TRUE(stateIs(*w, {AcqStatus::RunRequested, AcqStatus::Running}));
@@ -69,7 +72,7 @@ TEST(ControlPanel, ReportButtonsComeBackOnlyWhenStopped) {
     EXPECT_FALSE(c.report->isEnabled());
 
     QTest::mouseClick(c.stop, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
     // Enabled by the next display update, here the user's change of page.
     c.tabs->setCurrentIndex(0);
     EXPECT_TRUE(c.exportCsv->isEnabled());
@@ -80,7 +83,8 @@ TEST(ControlPanel, ReportButtonsComeBackOnlyWhenStopped) {
     EXPECT_FALSE(c.report->isEnabled());
     ASSERT_TRUE(WaitForCaptures(*w, 1));
     // The single capture ends with the acquisition stopped.
-    ASSERT_TRUE(WaitUntil([&] { return c.exportCsv->isEnabled() && c.report->isEnabled(); }));
+    ASSERT_TRUE(WaitForEvents("the report buttons are enabled",
+                              [&] { return c.exportCsv->isEnabled() && c.report->isEnabled(); }));
 }
 
 TEST(ControlPanel, PeriodsEditIsHeldToTheSliderRange) {
@@ -95,7 +99,8 @@ TEST(ControlPanel, PeriodsEditIsHeldToTheSliderRange) {
     EXPECT_EQ(w->shared().request().periodCount, 85);
     EXPECT_EQ(c.preTriggerSlider->maximum(), 84);
     // The next capture has 85 analysed periods.
-    ASSERT_TRUE(WaitUntil([&] { return w->measurements().PeriodsAnalysed == 85; }));
+    ASSERT_TRUE(WaitForEvents("a capture of 85 periods analysed",
+                              [&] { return w->measurements().PeriodsAnalysed == 85; }));
 
     TypeInto(*c.periodsEdit, "0");
     EXPECT_EQ(c.periodsSlider->value(), 1);
@@ -169,13 +174,14 @@ TEST(ControlPanel, TriggerConditionsAreClampedAndWrittenBack) {
 TEST(ControlPanel, OkDuringARunReArmsTheMeterWithTheNewThresholds) {
     sim::Config config;
     config.triggerAlwaysHolds = false;  // the armed capture waits: the run stays Running
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(w.initialised);
     MainControls& c = w->controls();
-    ASSERT_TRUE(WaitUntil([&] { return w->shared().state() == AcqStatus::Running; }));
+    ASSERT_TRUE(WaitForEvents("the run is under way",
+                              [&] { return w->shared().state() == AcqStatus::Running; }));
     ASSERT_TRUE(meter.sim.isArmed());
     const auto before = meter.sim.triggerSetup();
     ASSERT_TRUE(before.has_value());
@@ -184,19 +190,21 @@ TEST(ControlPanel, OkDuringARunReArmsTheMeterWithTheNewThresholds) {
     TypeInto(*c.trigger[kUrmsHigh], "250");
     QTest::mouseClick(c.ok, Qt::LeftButton);
     // The worker arms again and sends the new limit with T.
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForEvents("the meter gets the new Urms limit", [&] {
         const auto setup = meter.sim.triggerSetup();
         return setup && setup->urmsHigh != 0;
     }));
-    ASSERT_TRUE(WaitUntil([&] { return w->shared().state() == AcqStatus::Running; }));
+    ASSERT_TRUE(WaitForEvents("the run is under way again",
+                              [&] { return w->shared().state() == AcqStatus::Running; }));
 
     // A new periods count re-arms as well, with L for the new block count.
     TypeInto(*c.periodsEdit, "20");
-    ASSERT_TRUE(WaitUntil([&] { return meter.sim.blockCount() == 22; }));
+    ASSERT_TRUE(WaitForEvents("the meter is armed for 22 blocks",
+                              [&] { return meter.sim.blockCount() == 22; }));
 }
 
 TEST(ControlPanel, HarmonicsModeAndClassFollowEachOther) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -223,13 +231,9 @@ TEST(ControlPanel, HarmonicsModeAndClassFollowEachOther) {
 }
 
 TEST(ControlPanel, PortSelectionSwitchesMeterAndGeneration) {
-    sim::Config first;
-    first.generation = 1;
-    sim::Config second;
-    second.generation = 2;
-    SimulatedMeter v1(first);
-    SimulatedMeter v2(second);
-    WindowLog log;
+    SimulatedMeter v1(GenerationConfig(1), MeterPort::Free);
+    SimulatedMeter v2(GenerationConfig(2), MeterPort::Free);
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({v1.path(), v2.path()}));
     ASSERT_TRUE(w.initialised);
@@ -241,7 +245,8 @@ TEST(ControlPanel, PortSelectionSwitchesMeterAndGeneration) {
     EXPECT_EQ(w->deviceGeneration(), kGenerationV2);
     EXPECT_EQ(w->shared().request().portHandle, w->meters()[1].port.get());
     // The worker moves to the second meter.
-    ASSERT_TRUE(WaitUntil([&] { return !v2.sim.receivedFrames().empty(); }));
+    ASSERT_TRUE(WaitForEvents("the second meter receives frames",
+                              [&] { return !v2.sim.receivedFrames().empty(); }));
 
     c.comPort->setCurrentIndex(0);
     EXPECT_FALSE(c.download->isEnabled());

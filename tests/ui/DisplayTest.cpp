@@ -13,7 +13,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "UiTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/Pixels.h"
+#include "support/WindowHarness.h"
 #include "ui/AboutBox.h"
 #include "ui/charts/CChartPane.h"
 
@@ -35,24 +37,32 @@ std::vector<int> differingColumns(const QImage& a, const QImage& b) {
     return columns;
 }
 
-QImage stateImage(CMeterDlg& w, int phase) {
-    w.OnWorkerPhase(phase);
-    return w.controls().statePane->image().toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
 }  // namespace
 
-TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
-    WindowLog log;
-    AutoAnswerMessageService messages(false);
-    WindowUnderTest w(messages, TestOptions());
-    ASSERT_TRUE(w.initialised);
-    QTest::mouseClick(w->controls().stop, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+// The window with its acquisition stopped, so that only the test moves the state meter; what
+// it checks is the image the pane shows.
+class StateMeter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(w.initialised);
+        QTest::mouseClick(w->controls().stop, Qt::LeftButton);
+        ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
+    }
+    // The pane's image once the window was told of `phase`.
+    QImage shown(int phase) {
+        w->OnWorkerPhase(phase);
+        return w->controls().statePane->image().toImage().convertToFormat(QImage::Format_ARGB32);
+    }
 
+    LogCapture log{kWindowProcess};
+    AutoAnswerMessageService messages{false};
+    WindowUnderTest w{messages, TestOptions()};
+};
+
+TEST_F(StateMeter, PointerStandsInTheZoneOfEachPhase) {
     QImage images[4];
     for (int phase = 0; phase < 4; ++phase) {
-        images[phase] = stateImage(*w, phase);
+        images[phase] = shown(phase);
         ASSERT_EQ(images[phase].size(), QSize(140, 22));
         EXPECT_EQ(w->drawnPhase(), phase);
     }
@@ -84,15 +94,41 @@ TEST(StateMeter, PointerStandsInTheZoneOfEachPhase) {
     EXPECT_EQ(log.count("DEBUG1", "DrawState"), drawn);
 }
 
+TEST_F(StateMeter, ZonesShowTheirColoursAndNamesWithoutNumbers) {
+    const std::uint32_t colors[4] = {0xE0E0E0, 0xFFFF20, 0xFF4040, 0x20FF20};  // STOP .. TRF
+    for (int phase = 0; phase < 4; ++phase) {
+        SCOPED_TRACE(phase);
+        const QImage image = shown(phase);
+        ASSERT_EQ(image.size(), QSize(140, 22));
+        EXPECT_EQ(rgbAt(image, 0, 11), 0x000000u);  // the black edge
+        for (int zone = 0; zone < 4; ++zone) {
+            // The top of each 34-pixel zone, above its name.
+            const std::uint32_t top = rgbAt(image, 2 + 34 * zone + 17, 3);
+            if (zone == phase) {
+                // The half-transparent blue pointer over the zone's colour.
+                EXPECT_GT(colorDistance(top, colors[zone]), 40);
+                EXPECT_GT(top & 0xFF, colors[zone] & 0xFF);
+            } else {
+                EXPECT_EQ(top, colors[zone]) << "zone " << zone;
+                // Its name in dark text.
+                EXPECT_GT(countNear(image, QRect(2 + 34 * zone + 2, 4, 30, 12), 0x000000, 80), 10)
+                    << "zone " << zone;
+            }
+        }
+        // The scale's labels are blank: no numbers under the bar.
+        EXPECT_EQ(countNear(image, QRect(10, 19, 20, 2), 0x000000, 80), 0);
+    }
+}
+
 TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
     MainControls& c = w->controls();
     ASSERT_TRUE(WaitForCaptures(*w, 1));
     QTest::mouseClick(c.stop, Qt::LeftButton);
-    ASSERT_TRUE(WaitUntil([&] { return w->drawnPhase() == WorkerPhaseStopped; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*w, WorkerPhaseStopped));
     ASSERT_TRUE(c.panes->pane(1044).hasImage());
     ASSERT_TRUE(c.panes->pane(1045).hasImage());
     EXPECT_EQ(c.panes->pane(1044).image().size(), QSize(700, 280));
@@ -128,7 +164,7 @@ TEST(DisplayUpdate, PageChangeHidesPageControlsAndEmptiesOtherPages) {
 }
 
 TEST(DisplayUpdate, ResetStatsClearsTheStatistics) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);

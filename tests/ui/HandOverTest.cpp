@@ -9,9 +9,7 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
-#include "UiTestSupport.h"
 #include "acquisition/CaptureHandOver.h"
 #include "acquisition/CaptureSource.h"
 #include "acquisition/DemoCaptureSource.h"
@@ -20,6 +18,9 @@
 #include "ui/PaneGrid.h"
 #include "ui/charts/CChartPane.h"
 #include "ui/pages/PageTable.h"
+#include "support/LogCapture.h"
+#include "support/WaitFor.h"
+#include "support/WindowHarness.h"
 
 namespace voltaris::test {
 namespace {
@@ -48,20 +49,8 @@ private:
     DemoCaptureSource m_signals;
 };
 
-// Waits without running the event loop, so the worker's reports stay queued.
-bool QueuedWithin(const std::function<bool()>& ready) {
-    const auto deadline = std::chrono::steady_clock::now() + kUiBound;
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::yield();
-    }
-    return true;
-}
-
 TEST(CaptureHandOver, QueuedReportsAnalyseEachCaptureOnceAndDrawTheNewest) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     std::atomic<bool> open{false};
     StartupOptions options = TestOptions();
@@ -71,8 +60,11 @@ TEST(CaptureHandOver, QueuedReportsAnalyseEachCaptureOnceAndDrawTheNewest) {
     const int drawnBefore = w->capturesDrawn();
 
     open = true;
-    ASSERT_TRUE(QueuedWithin([&] { return w->handOver().pending() == static_cast<std::size_t>(kCaptures); }));
-    ASSERT_TRUE(WaitUntil([&] {
+    // A plain wait, not running the event loop, so that the worker's reports stay queued.
+    ASSERT_TRUE(WaitFor("every capture handed over", [&] {
+        return w->handOver().pending() == static_cast<std::size_t>(kCaptures);
+    }));
+    ASSERT_TRUE(WaitForEvents("the queued reports handled", [&] {
         return log.count("INFO", "OnDataChange : no new capture, display kept") == kCaptures - 1;
     }));
 

@@ -8,21 +8,22 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
-#include "UiTestSupport.h"
 #include "acquisition/AcquisitionWorker.h"
-#include "acquisition/WorkerMessages.h"
-#include "ui/ScreenshotRunner.h"
 #include "acquisition/CaptureSource.h"
+#include "acquisition/WorkerMessages.h"
+#include "support/SimulatedMeter.h"
+#include "support/TempDir.h"
+#include "support/WindowHarness.h"
+#include "ui/ScreenshotRunner.h"
 
 namespace voltaris::test {
 
 TEST(WindowShutdown, ClosingDuringATransferEndsTheWorker) {
     sim::Config config;
     config.paced = true;  // 87 blocks take about 2 s at the line rate
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     auto window = std::make_unique<CMeterDlg>(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(window->OnInitDialog());
@@ -31,10 +32,10 @@ TEST(WindowShutdown, ClosingDuringATransferEndsTheWorker) {
 
     // Armed for 87 blocks, then the state meter shows TRF once the meter's capture is complete
     // and the transfer begins.
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(WaitForEvents("the meter is armed for 87 blocks", [&] {
         return meter.sim.blockCount() == 87 && window->drawnPhase() != WorkerPhaseTransferring;
     }));
-    ASSERT_TRUE(WaitUntil([&] { return window->drawnPhase() == WorkerPhaseTransferring; }));
+    ASSERT_TRUE(WaitForDrawnPhase(*window, WorkerPhaseTransferring));
     const int drawn = window->capturesDrawn();
     const auto before = std::chrono::steady_clock::now();
     window->close();
@@ -70,7 +71,7 @@ TEST(WindowShutdown, ClosingWhileTheWorkerWaitsOnABoxReleasesIt) {
     };
     // In demonstration mode a calibration store ends with a message box from the worker.
     window->shared().setState(AcqStatus::StoreCalibration);
-    ASSERT_TRUE(WaitUntil([&] { return closedInsideBox; }));
+    ASSERT_TRUE(WaitForEvents("the window closes inside the box", [&] { return closedInsideBox; }));
     EXPECT_TRUE(workerEnded);
     EXPECT_TRUE(window->Shutdown());
     ASSERT_EQ(messages.shown().size(), 2u);
@@ -104,12 +105,12 @@ public:
 TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
     sim::Config config;
     config.triggerAlwaysHolds = false;
-    SimulatedMeter meter(config);
+    SimulatedMeter meter(config, MeterPort::Free);
     StartupOptions failing = TestOptions();
     failing.captureSource = [] { return std::make_unique<FailingTransferSource>(); };
     for (StartupOptions options : {TestOptions({meter.path()}), failing}) {
         const bool failingTransfer = static_cast<bool>(options.captureSource);
-        QTemporaryDir dir;
+        test::TempDir dir;
         AutoAnswerMessageService messages(false);
         CMeterDlg window(messages, std::move(options));
         ASSERT_TRUE(window.OnInitDialog());
@@ -119,7 +120,7 @@ TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
         window.show();
         runner.start();
         EXPECT_EQ(runner.exitCode(), -1);
-        ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
+        ASSERT_TRUE(WaitForEvents("the runner gives up", [&] { return runner.exitCode() >= 0; }));
         EXPECT_EQ(runner.exitCode(), 1);
         EXPECT_FALSE(window.isVisible());
         EXPECT_FALSE(window.workerRunning());
@@ -132,7 +133,7 @@ TEST(ScreenshotMode, GivesUpWhenNoCaptureComes) {
 }
 
 TEST(ScreenshotMode, SavesTheWindowAfterTheFirstCapture) {
-    QTemporaryDir dir;
+    test::TempDir dir;
     AutoAnswerMessageService messages(false);
     CMeterDlg window(messages, TestOptions());
     ASSERT_TRUE(window.OnInitDialog());
@@ -140,7 +141,7 @@ TEST(ScreenshotMode, SavesTheWindowAfterTheFirstCapture) {
     ScreenshotRunner runner(window, file, 0, std::chrono::steady_clock::now());
     window.show();
     runner.start();
-    ASSERT_TRUE(WaitUntil([&] { return runner.exitCode() >= 0; }));
+    ASSERT_TRUE(WaitForEvents("the screenshot is saved", [&] { return runner.exitCode() >= 0; }));
     EXPECT_EQ(runner.exitCode(), 0);
     const QImage image(file);
     EXPECT_EQ(image.size(), window.size());

@@ -7,13 +7,13 @@
 #include <thread>
 
 #include "StringTable.h"
-#include "UiTestSupport.h"
+#include "acquisition/TriggerConditions.h"
+#include "analysis/HarmonicsCoupling.h"
 #include "device/MeterDetection.h"
+#include "support/WindowHarness.h"
 #include "ui/AppOptions.h"
 #include "ui/DialogUnits.h"
-#include "analysis/HarmonicsCoupling.h"
 #include "ui/PaneGrid.h"
-#include "acquisition/TriggerConditions.h"
 #include "ui/UiStrings.h"
 #include "ui/WindowObserver.h"
 #include "ui/WorkerEventQueue.h"
@@ -164,7 +164,8 @@ TEST(WorkerEventQueue, CallsFromAnotherThreadRunInOrderOnTheEventLoop) {
             queue->post([&seen, k] { seen.push_back(k); });
         }
     });
-    ASSERT_TRUE(WaitUntil([&] { return static_cast<int>(seen.size()) == kCalls; }));
+    ASSERT_TRUE(WaitForEvents("every posted call ran",
+                              [&] { return static_cast<int>(seen.size()) == kCalls; }));
     poster.join();
     for (int k = 0; k < kCalls; ++k) {
         ASSERT_EQ(seen[static_cast<std::size_t>(k)], k);
@@ -218,16 +219,13 @@ TEST(WindowObserver, MessageHoldsTheWorkerUntilAnsweredOrStopping) {
         observer.showMessage("after stopping", "");  // returns at once
         ++returned;
     });
-    // The first box is answered on this thread's event loop.
-    ASSERT_TRUE(WaitUntil([&] { return returned.load() == 1; }));
+    // The first box is answered on this thread's event loop, and the worker goes on.
+    ASSERT_TRUE(WaitForEvents("the first box is shown", [&] { return !shown.empty(); }));
     EXPECT_EQ(shown, (std::vector<std::string>{"ERROR:first"}));
+    ASSERT_TRUE(WaitFor("the worker goes on", [&] { return returned.load() == 1; }));
     // The second is still queued when the window closes (no event loop runs here): released
     // without being shown.
-    const auto deadline = std::chrono::steady_clock::now() + kUiBound;
-    while (queue->pending() != 1 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(1ms);
-    }
-    ASSERT_EQ(queue->pending(), 1u);
+    ASSERT_TRUE(WaitFor("the second box is queued", [&] { return queue->pending() == 1; }));
     observer.stopping();
     worker.join();
     EXPECT_EQ(returned.load(), 3);

@@ -4,12 +4,13 @@
 
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <cmath>
 
-#include "UiTestSupport.h"
-#include "infra/Log.h"
+#include "support/LogCapture.h"
+#include "support/Pixels.h"
+#include "support/TempDir.h"
+#include "support/WindowHarness.h"
 #include "ui/PaneGrid.h"
 #include "ui/PaneSink.h"
 #include "ui/charts/CChartPane.h"
@@ -113,8 +114,7 @@ TEST(WaveformsPage, DataSetsCarryEverySampleOfTheCapture) {
 }
 
 TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
-    WindowLog log;
-    LogInit("VoltarisRT");
+    LogCapture log(kWindowProcess);
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));
@@ -128,14 +128,14 @@ TEST(WaveformsPage, DrawsIntoTheTwoPanesAndClearsTheOthers) {
     }
     // The background of both charts, near a corner.
     const QImage vi = panes.pane(1044).image().toImage();
-    EXPECT_EQ(vi.pixel(5, 270) & 0xFFFFFF, 0xEEEEFFu);
+    EXPECT_EQ(rgbAt(vi, 5, 270), 0xEEEEFFu);
     EXPECT_EQ(log.count("DEBUG1", "DrawChartWaveforms"), 1);
     EXPECT_EQ(log.count("DEBUG1", "waveform updated"), 1);
 }
 
 TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));
@@ -149,17 +149,8 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
     EXPECT_EQ(vi.size(), QSize(700, 280));
     EXPECT_EQ(power.size(), QSize(700, 280));
     // Each file holds its own chart: the power trace is blue, absent from the other chart.
-    const auto blueCount = [](const QImage& image) {
-        int n = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                n += (image.pixel(x, y) & 0xFFFFFF) == 0x0000FF ? 1 : 0;
-            }
-        }
-        return n;
-    };
-    EXPECT_GT(blueCount(power), 100);
-    EXPECT_EQ(blueCount(vi), 0);
+    EXPECT_GT(countOf(power, 0x0000FF), 100);
+    EXPECT_EQ(countOf(vi, 0x0000FF), 0);
     EXPECT_FALSE(panes.pane(1044).hasImage());
     EXPECT_FALSE(panes.pane(1045).hasImage());
     EXPECT_EQ(panes.pane(1046).image().cacheKey(), kept);
@@ -169,7 +160,7 @@ TEST(WaveformsPage, WithAPrefixWritesTwoFilesAndLeavesThePanes) {
 }
 
 TEST(WaveformsPage, WithoutAnalysedPeriodsDrawsNothing) {
-    QTemporaryDir dir;
+    test::TempDir dir;
     QWidget client;
     PaneGrid panes(client);
     putMeter(panes.pane(1046));

@@ -9,8 +9,10 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "UiTestSupport.h"
 #include "device/MeterDetection.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedMeter.h"
+#include "support/WindowHarness.h"
 #include "ui/charts/CChartPane.h"
 
 namespace voltaris::test {
@@ -85,7 +87,7 @@ TEST(WindowStartup, ControlsHoldTheirListsAndDefaults) {
 }
 
 TEST(WindowStartup, WithoutMeterRunsTheDemonstration) {
-    WindowLog log;
+    LogCapture log(kWindowProcess);
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions());
     ASSERT_TRUE(w.initialised);
@@ -122,13 +124,9 @@ TEST(WindowStartup, WithoutMeterRunsTheDemonstration) {
 }
 
 TEST(WindowStartup, TwoMetersAreListedInDetectionOrder) {
-    sim::Config first;
-    first.generation = 1;
-    sim::Config second;
-    second.generation = 2;
-    SimulatedMeter v1(first);
-    SimulatedMeter v2(second);
-    ASSERT_TRUE(v1.sim.running() && v2.sim.running());
+    SimulatedMeter v1(GenerationConfig(1), MeterPort::Free);
+    SimulatedMeter v2(GenerationConfig(2), MeterPort::Free);
+    ASSERT_TRUE(v1.ready() && v2.ready());
 
     AutoAnswerMessageService messages(false);
     // One named on the command line, the other through the VOLTARIS_PORTS list.
@@ -166,8 +164,8 @@ TEST(WindowStartup, TwoMetersAreListedInDetectionOrder) {
 TEST(WindowStartup, SecondGenerationMeterGetsItsClockAndDownloads) {
     sim::Config config;
     config.generation = 2;
-    SimulatedMeter meter(config);
-    ASSERT_TRUE(meter.sim.running());
+    SimulatedMeter meter(config, MeterPort::Free);
+    ASSERT_TRUE(meter.ready());
     AutoAnswerMessageService messages(false);
     WindowUnderTest w(messages, TestOptions({meter.path()}));
     ASSERT_TRUE(w.initialised);

@@ -1,7 +1,6 @@
 // The chart pane shows the image of the chart it was given, releases the one it replaces and
 // shows nothing once cleared.
 #include "ui/charts/CChartPane.h"
-#include "ui/charts/ChartTestSupport.h"
 #include "ui/charts/SampleCharts.h"
 
 #include <gtest/gtest.h>
@@ -12,22 +11,22 @@
 namespace voltaris {
 namespace {
 
-using charts::samples::stateMeter;
+using charts::samples::vrmsMeter;
 
 TEST(CChartPane, ShowsTheRenderedChartAtItsSize) {
     CChartPane pane;
     EXPECT_FALSE(pane.hasImage());
-    const charts::LinearMeter meter = stateMeter(2);
+    const charts::AngularMeter meter = vrmsMeter(231.4);
     ASSERT_TRUE(pane.setChart(meter));
     ASSERT_TRUE(pane.hasImage());
-    EXPECT_EQ(pane.image().size(), QSize(140, 22));
-    EXPECT_EQ(pane.size(), QSize(140, 22));
-    EXPECT_EQ(pane.sizeHint(), QSize(140, 22));
+    EXPECT_EQ(pane.image().size(), QSize(145, 145));
+    EXPECT_EQ(pane.size(), QSize(145, 145));
+    EXPECT_EQ(pane.sizeHint(), QSize(145, 145));
     // What the widget paints is the chart.
     const QImage expected = meter.render().convertToFormat(QImage::Format_RGB32);
     const QImage painted = pane.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(painted.size(), expected.size());
-    for (const QPoint& p : {QPoint(0, 0), QPoint(19, 3), QPoint(87, 3), QPoint(70, 10)}) {
+    for (const QPoint& p : {QPoint(0, 0), QPoint(8, 60), QPoint(100, 15), QPoint(40, 90)}) {
         EXPECT_EQ(painted.pixel(p), expected.pixel(p)) << p.x() << "," << p.y();
     }
 }
@@ -40,27 +39,27 @@ TEST(CChartPane, ReplacingAChartReleasesTheOldImage) {
     EXPECT_FALSE(first.isDetached());  // shared with the pane
     const qint64 firstKey = first.cacheKey();
 
-    ASSERT_TRUE(pane.setChart(stateMeter(0)));
+    ASSERT_TRUE(pane.setChart(vrmsMeter(100)));
     EXPECT_TRUE(first.isDetached());  // the pane let go of it
     EXPECT_NE(pane.image().cacheKey(), firstKey);
-    EXPECT_EQ(pane.size(), QSize(140, 22));
+    EXPECT_EQ(pane.size(), QSize(145, 145));
 
     // The same chart twice still gives a new image.
     QPixmap second = pane.image();
-    ASSERT_TRUE(pane.setChart(stateMeter(0)));
+    ASSERT_TRUE(pane.setChart(vrmsMeter(100)));
     EXPECT_TRUE(second.isDetached());
     EXPECT_NE(pane.image().cacheKey(), second.cacheKey());
 }
 
 TEST(CChartPane, ClearingShowsNothing) {
     CChartPane pane;
-    ASSERT_TRUE(pane.setChart(stateMeter(3)));
+    ASSERT_TRUE(pane.setChart(vrmsMeter(300)));
     QPixmap shown = pane.image();
     EXPECT_TRUE(pane.setChart(nullptr));
     EXPECT_FALSE(pane.hasImage());
     EXPECT_TRUE(shown.isDetached());
 
-    ASSERT_TRUE(pane.setChart(stateMeter(1)));
+    ASSERT_TRUE(pane.setChart(vrmsMeter(50)));
     pane.clearChart();
     EXPECT_FALSE(pane.hasImage());
     pane.clearChart();  // clearing an empty pane is harmless
@@ -69,7 +68,7 @@ TEST(CChartPane, ClearingShowsNothing) {
 
 TEST(CChartPane, ChartThatCannotRenderLeavesThePaneEmpty) {
     CChartPane pane;
-    ASSERT_TRUE(pane.setChart(stateMeter(3)));
+    ASSERT_TRUE(pane.setChart(vrmsMeter(300)));
     EXPECT_FALSE(pane.setChart(charts::LinearMeter(0, 22)));
     EXPECT_FALSE(pane.hasImage());
 }

@@ -1,5 +1,6 @@
 // Writes one PNG of every sample chart into a folder, to look at what the chart layer draws:
 // chart_gallery [FOLDER] (default /tmp/charts). Small charts also get a 4x enlarged copy.
+#include "ui/StateMeter.h"
 #include "ui/charts/SampleCharts.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ int main(int argc, char** argv) {
     const XYChart energy = samples::energyAreaChart();
     const AngularMeter dial = samples::vrmsMeter(231.4);
     const AngularMeter dialHigh = samples::vrmsMeter(450);
-    const LinearMeter state = samples::stateMeter(2);
+    const LinearMeter state = voltaris::MakeStateMeter(2);
     const Item items[] = {{"WaveVoltageCurrent", vi},
                           {"WaveVoltageCurrentAuto", viAuto},
                           {"WavePower", p},

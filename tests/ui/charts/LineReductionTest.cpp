@@ -1,6 +1,6 @@
 // The per-pixel-column reduction keeps every column's extremes, checked against the raw data and
 // against the drawing of the raw line.
-#include "ui/charts/ChartTestSupport.h"
+#include "support/Pixels.h"
 #include "ui/charts/LineReduction.h"
 #include "ui/charts/XYChart.h"
 

@@ -184,20 +184,4 @@ AngularMeter vrmsMeter(double value) {
     return meter;
 }
 
-LinearMeter stateMeter(int state) {
-    LinearMeter meter(140, 22, metalColor(0xDDDDDD, 90), 0, -1);
-    meter.setMeter(2, 2, 136, 16, kBottomCenter, false);
-    meter.setScale(0, 4, 0, 0);
-    meter.addZone(3, 4, 0x20FF20, "TRF");
-    meter.addZone(2, 3, 0xFF4040, "ACQ");
-    meter.addZone(1, 2, 0xFFFF20, "ARM");
-    meter.addZone(0, 1, 0xE0E0E0, "STOP");
-    for (int i = 0; i <= 4; ++i) {
-        meter.addLabel(i, " ");
-    }
-    meter.addPointer(state + 0.5, 0x800000FF, kDefault)
-        .setShape(kTriangularPointer, kNoValue, kNoValue);
-    return meter;
-}
-
 }  // namespace voltaris::charts::samples

@@ -42,7 +42,4 @@ struct Waveforms {
 // Measurements page: one dial (Vrms, 0 to 400 V, red zones below 90 and above 350).
 [[nodiscard]] AngularMeter vrmsMeter(double value);
 
-// Control panel: the acquisition state meter with the pointer in zone `state` (0 to 3).
-[[nodiscard]] LinearMeter stateMeter(int state);
-
 }  // namespace voltaris::charts::samples

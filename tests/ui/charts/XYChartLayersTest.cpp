@@ -1,6 +1,6 @@
 // Each layer type draws its items where and in the colours the page asks: bars with per-bar
 // colours and labels, logarithmic bars, step lines, areas, x-y curves and horizontal bars.
-#include "ui/charts/ChartTestSupport.h"
+#include "support/Pixels.h"
 #include "ui/charts/XYChart.h"
 
 #include <gtest/gtest.h>

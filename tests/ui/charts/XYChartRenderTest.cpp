@@ -1,12 +1,12 @@
 // XY charts render at their size, colours and plot area, with lines on the right axis and scale,
 // and write PNG files.
-#include "ui/charts/ChartTestSupport.h"
+#include "support/Pixels.h"
+#include "support/TempDir.h"
 #include "ui/charts/XYChart.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <vector>
@@ -138,8 +138,8 @@ TEST(XYChartRender, FixedScaleClipsAndAutomaticScaleFitsTheData) {
 }
 
 TEST(XYChartRender, WritesPngFilesAndReportsFailures) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
     const XYChart chart = constantWaveforms();
     const std::string path = dir.filePath("WaveVoltageCurrent.png").toStdString();
     ASSERT_TRUE(chart.renderToPng(path));
@@ -158,7 +158,7 @@ TEST(XYChartRender, InvalidSizesRenderNothing) {
     EXPECT_TRUE(XYChart(0, 100).render().isNull());
     EXPECT_TRUE(XYChart(100, -5).render().isNull());
     EXPECT_TRUE(XYChart(100000, 10).render().isNull());
-    QTemporaryDir dir;
+    test::TempDir dir;
     EXPECT_FALSE(XYChart(0, 0).renderToPng(dir.filePath("none.png").toStdString()));
     // No layer at all is a valid, empty chart.
     const QImage empty = XYChart(120, 80, 0x336699).render();

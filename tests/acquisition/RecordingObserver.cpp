@@ -1,11 +1,9 @@
-// Helpers of the acquisition tests.
-#include "AcqTestSupport.h"
+// The recording observer of the acquisition tests.
+#include "RecordingObserver.h"
 
 #include <algorithm>
 
 namespace voltaris::test {
-
-// ---- RecordingObserver ----
 
 void RecordingObserver::record(std::string token) {
     ++m_version;
@@ -148,85 +146,6 @@ int RecordingObserver::lateCalls() const {
 bool RecordingObserver::stoppingCalled() const {
     std::lock_guard lock(m_mutex);
     return m_stopping;
-}
-
-// ---- SimMeter ----
-
-SimMeter::SimMeter(sim::Config config) : sim(std::move(config)) {}
-
-bool SimMeter::open() {
-    if (!sim.start()) {
-        return false;
-    }
-    port = OpenPort(sim.portPath());
-    return port != nullptr;
-}
-
-std::vector<std::string> SimMeter::framesFrom(std::size_t from) const {
-    std::vector<std::string> frames = sim.receivedFrames();
-    frames.erase(frames.begin(),
-                 frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())));
-    return frames;
-}
-
-// ---- ScriptedMeterPort ----
-
-PortIo ScriptedMeterPort::write(const void* data, std::size_t count) {
-    const std::string command(static_cast<const char*>(data), count);
-    const std::string reply = m_handler(command);
-    {
-        std::lock_guard lock(m_mutex);
-        m_commands.push_back(command);
-        m_pending.insert(m_pending.end(), reply.begin(), reply.end());
-    }
-    m_changed.notify_all();
-    return {true, count, 0};
-}
-
-PortIo ScriptedMeterPort::read(void* buffer, std::size_t count) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return !m_holdReads; });
-    const std::size_t n = std::min(count, m_pending.size());
-    std::copy_n(m_pending.begin(), n, static_cast<char*>(buffer));
-    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n));
-    return {true, n, 0};
-}
-
-std::vector<std::string> ScriptedMeterPort::commands() const {
-    std::lock_guard lock(m_mutex);
-    return m_commands;
-}
-
-std::size_t ScriptedMeterPort::count(const std::string& command) const {
-    std::lock_guard lock(m_mutex);
-    return static_cast<std::size_t>(std::count(m_commands.begin(), m_commands.end(), command));
-}
-
-bool ScriptedMeterPort::waitForCommand(const std::string& command, std::size_t times,
-                                       std::chrono::milliseconds bound) const {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, bound, [&] {
-        return static_cast<std::size_t>(
-                   std::count(m_commands.begin(), m_commands.end(), command)) >= times;
-    });
-}
-
-void ScriptedMeterPort::holdReads(bool hold) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_holdReads = hold;
-    }
-    m_changed.notify_all();
-}
-
-std::string StatusReply(char letter, std::size_t length) {
-    std::string reply = "<00000000" + std::string(1, letter) + "00000002" + "0000>";
-    if (length < reply.size()) {
-        reply.erase(length - 1, reply.size() - length);  // keeps the closing '>'
-    } else {
-        reply.insert(reply.size() - 1, length - reply.size(), '0');
-    }
-    return reply;
 }
 
 }  // namespace voltaris::test
