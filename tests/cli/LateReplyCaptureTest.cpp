@@ -6,9 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -28,8 +28,8 @@ TEST_P(LateReplyCapture, GivesTheTrueValuesOrACommunicationError) {
     ASSERT_TRUE(meter.start());
     meter.setFaults(sim::Faults{.lateBytesMs = GetParam().delayMs});
 
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
     environment.insert("XDG_DATA_HOME", dir.filePath("data"));

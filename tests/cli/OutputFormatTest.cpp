@@ -11,11 +11,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <cmath>
 #include <memory>
 
 #include "meter-sim/MeterSimulator.h"
+#include "support/TempDir.h"
 
 namespace voltaris {
 namespace {
@@ -89,7 +89,7 @@ std::unique_ptr<sim::MeterSimulator> startMeter(int generation) {
 
 class OutputFormat : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     // Runs voltaris-cli with private settings and an empty port tree; its standard output is a
     // pipe, or the terminal given.
@@ -123,7 +123,7 @@ protected:
         return result;
     }
 
-    QTemporaryDir m_dir;
+    test::TempDir m_dir;
 };
 
 TEST_F(OutputFormat, CaptureLinesGiveTheJsonNumbersWithTheirUnits) {

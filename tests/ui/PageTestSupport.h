@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QImage>
 #include <QRect>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
@@ -23,6 +22,7 @@
 #include "ui/charts/CChartPane.h"
 #include "ui/charts/Meter.h"
 #include "ui/pages/PageTable.h"
+#include "support/TempDir.h"
 
 namespace voltaris::test {
 
@@ -32,7 +32,7 @@ struct PageHarness {
     std::unique_ptr<MeasurementSet> m = std::make_unique<MeasurementSet>();
     StatisticsGrid statistics;
     PageSelections selections;
-    QTemporaryDir folder;
+    test::TempDir folder;
 
     PageOutcome drawOnScreen(PageBuilder build) {
         PaneSink sink(panes);
@@ -49,7 +49,7 @@ struct PageHarness {
         return folder.filePath(QString::fromStdString(name)).toStdString();
     }
     [[nodiscard]] int filesWritten() const {
-        return static_cast<int>(QDir(folder.path()).entryList(QDir::Files).size());
+        return static_cast<int>(QDir(QString::fromStdString(folder.path().string())).entryList(QDir::Files).size());
     }
     [[nodiscard]] QImage image(int pane) const {
         return panes.pane(pane).image().toImage().convertToFormat(QImage::Format_ARGB32);
@@ -120,8 +120,8 @@ inline void ExpectOnlyPanes(const Panes& panes, std::vector<int> used) {
 // capture and a prefix it writes exactly `files` (formats with one "%s") and touches no pane.
 inline void ExpectFilesOnlyAfterACapture(PageBuilder build, MeasurementSet& m,
                                          const std::vector<const char*>& files) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::TempDir dir;
+    ASSERT_TRUE(dir.valid());
     const std::string prefix = dir.filePath("r_").toStdString();
     Panes panes;
     PutMeter(panes, 1050);
@@ -134,14 +134,14 @@ inline void ExpectFilesOnlyAfterACapture(PageBuilder build, MeasurementSet& m,
         EXPECT_TRUE(outcome.ok);
     }
     ExpectOnlyPanes(panes, {1050});
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(QString::fromStdString(dir.path().string())).entryList(QDir::Files).isEmpty());
 
     m.PeriodsAnalysed = periods;
     const PageOutcome outcome = DrawPage(build, m, {}, panes, texts, &prefix);
     EXPECT_TRUE(outcome.drawn);
     EXPECT_TRUE(outcome.ok);
     ExpectOnlyPanes(panes, {1050});
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), static_cast<qsizetype>(files.size()));
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path().string())).entryList(QDir::Files).size(), static_cast<qsizetype>(files.size()));
     for (const char* format : files) {
         const std::string path = ChartFileName(format, prefix);
         EXPECT_FALSE(QImage(QString::fromStdString(path)).isNull()) << path;
