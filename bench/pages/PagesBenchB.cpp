@@ -1,9 +1,8 @@
 // The Harmonic analysis, VA graph and Energy pages as the window draws them into their panes,
-// and their report images, from an 85-period capture with harmonics analysed by DoCalculations
+// from an 85-period capture with harmonics analysed by DoCalculations
 // and a full energy history. The VA graph also runs without the curve reduction, for the ratio.
 #include <benchmark/benchmark.h>
 
-#include <QTemporaryDir>
 #include <QWidget>
 #include <chrono>
 #include <cmath>
@@ -133,25 +132,5 @@ void DrawChartLoggingBench(benchmark::State& state) {
     drawIntoPanes(state, DrawChartLogging, {});
 }
 BENCHMARK(DrawChartLoggingBench)->Name("DrawChartLogging")->Unit(benchmark::kMillisecond);
-
-// The five report images of these pages written as PNG files.
-void ReportImagesPagesB(benchmark::State& state) {
-    const PagesFixtureB& f = fixture();
-    QTemporaryDir dir;
-    FileChartSink sink(dir.filePath("report_").toStdString());
-    PageTexts texts;
-    const PageData data = f.data();
-    for (auto _ : state) {
-        bool ok = true;
-        for (PageBuilder build : {DrawChartHarmonics, DrawChartVAGraph, DrawChartLogging}) {
-            ok = build(data, sink, texts).ok && ok;
-        }
-        if (!ok) {
-            state.SkipWithError("report image not written");
-            break;
-        }
-    }
-}
-BENCHMARK(ReportImagesPagesB)->Unit(benchmark::kMillisecond);
 
 }  // namespace
