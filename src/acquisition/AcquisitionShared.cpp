@@ -69,6 +69,20 @@ void AcquisitionShared::setCalibration(const CalibrationParams& calibration) {
     m_request.calibration = calibration;
 }
 
+bool AcquisitionShared::requestCalibrationStore(const CalibrationParams& calibration,
+                                                AcqStatus store) {
+    if (store != AcqStatus::StoreCalibration && store != AcqStatus::StoreFactoryCalibration) {
+        return false;
+    }
+    std::lock_guard lock(m_requestMutex);
+    if (m_request.state != AcqStatus::Idle) {
+        return false;
+    }
+    m_request.calibration = calibration;
+    m_request.state = store;
+    return true;
+}
+
 CalibrationParams AcquisitionShared::calibration() const {
     std::lock_guard lock(m_requestMutex);
     return m_request.calibration;

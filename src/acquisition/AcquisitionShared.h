@@ -40,6 +40,11 @@ public:
     // changed, for a pre-trigger outside 0..84.
     [[nodiscard]] bool setTrigger(int preTrigger, const TriggerThresholds& thresholds);
     void setCalibration(const CalibrationParams& calibration);
+    // Hands `calibration` to the worker with `store` (StoreCalibration or
+    // StoreFactoryCalibration), both at once, only while the acquisition is Idle; false, and
+    // nothing changed, otherwise.
+    [[nodiscard]] bool requestCalibrationStore(const CalibrationParams& calibration,
+                                               AcqStatus store);
     [[nodiscard]] CalibrationParams calibration() const;
 
     // Asks the worker to end and wakes its sleeps.

@@ -19,7 +19,7 @@ bool WritePageCharts(const MeasurementSet& m, CaptureFilter filter, const std::s
     PageTexts texts;
     bool ok = true;
     for (const PageDescriptor& page : Pages()) {
-        if (page.build != nullptr && !page.build(data, sink, texts).ok) {
+        if (!page.build(data, sink, texts).ok) {
             std::fprintf(stderr, "voltaris-cli: the %s page could not be written to %s\n",
                          page.name, prefix.c_str());
             ok = false;

@@ -95,7 +95,8 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     client->setFixedSize(ClientAreaSize());
     layout->addWidget(client);
     m_controls = BuildMainControls(*client);
-    m_display = std::make_unique<DisplayUpdate>(m_controls, *m_measurements, m_stats);
+    m_display =
+        std::make_unique<DisplayUpdate>(m_controls, *m_measurements, m_stats, m_options.mfg);
 
     const MainControls& c = m_controls;
     connect(c.run, &QPushButton::clicked, this, &CMeterDlg::OnRun);
@@ -127,6 +128,11 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     connect(c.harmonicsMode, &QComboBox::currentIndexChanged, this,
             &CMeterDlg::OnDisplayModeChange);
     connect(c.resetStats, &QPushButton::clicked, this, &CMeterDlg::OnResetStats);
+    connect(c.calibration.store, &QPushButton::clicked, this, &CMeterDlg::OnStoreCalibration);
+    connect(c.calibration.restoreFactory, &QPushButton::clicked, this,
+            &CMeterDlg::OnRestoreFactoryCalibration);
+    connect(c.calibration.storeFactory, &QPushButton::clicked, this,
+            &CMeterDlg::OnStoreFactoryCalibration);
     connect(c.comPort, &QComboBox::currentIndexChanged, this, &CMeterDlg::OnEditChangePort);
 
     // Enter and Escape are taken away before any control of this window sees them.

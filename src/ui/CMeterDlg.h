@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "acquisition/AcquisitionShared.h"
+#include "acquisition/CalibrationUpdate.h"
 #include "acquisition/CaptureSource.h"
 #include "acquisition/TriggerConditions.h"
 #include "analysis/HarmonicsCoupling.h"
@@ -94,6 +95,17 @@ public:
     void OnResetStats();
     void OnEditChangePort();
 
+    // --- Calibration page ---
+    // Each handler first reads the fields it uses; an entry that is not a number is refused with
+    // a message before any condition is checked. The new calibration goes to the worker, which
+    // writes it to the meter and takes one capture with it.
+    // The conditions in their order, then the question; true when the user confirmed.
+    bool CheckCalibrationConditions();
+    void OnStoreCalibration();
+    void OnRestoreFactoryCalibration();
+    // Only with "/MFG"; asks for no password.
+    void OnStoreFactoryCalibration();
+
     // --- Display update ---
     // The worker reported a capture: every capture handed over since the last report is
     // analysed, once each and in order, then the visible page is redrawn once. `transferred`
@@ -152,6 +164,14 @@ private:
     void pushTriggerTexts();
     void periodsChanged();
     void setHarmonicsSelection(const HarmonicsSelection& selection);
+    // Reads the true values (and, for a factory calibration, the serial number) from the
+    // Calibration page's fields; shows the refusal and returns false for an entry that is not
+    // a number or a serial number out of range.
+    bool transferCalibrationEntries(bool serialNumber);
+    void showCalibrationError(const QString& text);
+    [[nodiscard]] CalibrationMeasurement calibrationMeasurement() const;
+    // Hands `calibration` to the worker; refused when an acquisition started meanwhile.
+    void requestCalibrationStore(const CalibrationParams& calibration, AcqStatus store);
     [[nodiscard]] QString string(int id);
 
     MessageService& m_messages;
@@ -162,6 +182,11 @@ private:
 
     std::shared_ptr<AcquisitionShared> m_shared;
     std::unique_ptr<MeasurementSet> m_measurements;  // about 1 MB
+    // The calibration the last analysed capture was scaled with: new gains start from it.
+    CalibrationParams m_analysedCalibration;
+    // The Calibration page's entries as last read from its fields.
+    CalibrationActuals m_actuals;
+    std::uint16_t m_factorySerial = 0;
     StatisticsGrid m_stats;
     std::unique_ptr<DisplayUpdate> m_display;
     // Filled by the worker thread when it reports a capture, emptied here.

@@ -59,6 +59,7 @@ bool CMeterDlg::analyse(const HandedCapture& capture, int filter) {
         LogMessage(kLogModule, LogError, "Capture not analysed");
         return false;
     }
+    m_analysedCalibration = capture.calibration;
     return true;
 }
 

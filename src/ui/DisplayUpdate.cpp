@@ -26,8 +26,11 @@ int indexOrZero(const QComboBox& list) {
 }  // namespace
 
 DisplayUpdate::DisplayUpdate(MainControls& controls, const MeasurementSet& measurements,
-                             const StatisticsGrid& statistics)
-    : m_controls(controls), m_measurements(measurements), m_statistics(statistics) {}
+                             const StatisticsGrid& statistics, bool factoryControls)
+    : m_controls(controls),
+      m_measurements(measurements),
+      m_statistics(statistics),
+      m_factoryControls(factoryControls) {}
 
 PageSelections DisplayUpdate::readControls() const {
     const MainControls& c = m_controls;
@@ -55,6 +58,28 @@ void DisplayUpdate::setPageControlsVisible(unsigned controls, bool visible) {
             widget->setVisible(visible);
         }
     }
+    if ((controls & kCalibrationControl) != 0) {
+        for (QWidget* w : c.calibration.common()) {
+            w->setVisible(visible);
+        }
+    }
+    if ((controls & kFactoryCalibrationControl) != 0) {
+        for (QWidget* w : c.calibration.factory()) {
+            w->setVisible(visible && m_factoryControls);
+        }
+    }
+}
+
+void DisplayUpdate::showPageTexts(unsigned controls) {
+    const MainControls& c = m_controls;
+    if ((controls & kHarmonicsResultControl) != 0) {
+        c.harmonicsResult->setText(QString::fromStdString(m_texts.harmonicsResult));
+    }
+    if ((controls & kCalibrationControl) != 0) {
+        c.calibration.serialNumber->setText(QString::fromStdString(m_texts.serialNumber));
+        c.calibration.lastCalibration->setText(
+            QString::fromStdString(m_texts.lastCalibrationDate));
+    }
 }
 
 PageOutcome DisplayUpdate::drawPage(int index, const PageSelections& selections,
@@ -63,11 +88,6 @@ PageOutcome DisplayUpdate::drawPage(int index, const PageSelections& selections,
     if (page == nullptr) {
         LogMessage(kLogModule, LogError, "No page %d to draw", index);
         return {.drawn = false, .ok = false};
-    }
-    if (page->build == nullptr) {
-        // A page not built yet shows no chart.
-        sink.clearOthers({});
-        return {};
     }
     const PageData data{m_measurements, m_statistics, calibration, selections};
     return page->build(data, sink, m_texts);
@@ -85,9 +105,7 @@ bool DisplayUpdate::redraw(const PageSelections& selections,
     const PageOutcome outcome = drawPage(page, selections, calibration, panes);
     if (outcome.drawn) {
         if (const PageDescriptor* row = FindPage(page)) {
-            if ((row->controls & kHarmonicsResultControl) != 0) {
-                m_controls.harmonicsResult->setText(QString::fromStdString(m_texts.harmonicsResult));
-            }
+            showPageTexts(row->controls);
             setPageControlsVisible(row->controls, true);
         }
     }

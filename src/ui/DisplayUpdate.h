@@ -13,9 +13,10 @@ struct MainControls;
 
 class DisplayUpdate {
 public:
-    // Everything referenced must outlive this object.
+    // Everything referenced must outlive this object. `factoryControls`: the program was started
+    // with "/MFG", so the Calibration page also shows its factory controls.
     DisplayUpdate(MainControls& controls, const MeasurementSet& measurements,
-                  const StatisticsGrid& statistics);
+                  const StatisticsGrid& statistics, bool factoryControls);
 
     // The controls' current values; read once per update and passed on.
     [[nodiscard]] PageSelections readControls() const;
@@ -36,10 +37,13 @@ public:
 
 private:
     void setPageControlsVisible(unsigned controls, bool visible);
+    // Puts the texts the page left into the controls that show them.
+    void showPageTexts(unsigned controls);
 
     MainControls& m_controls;
     const MeasurementSet& m_measurements;
     const StatisticsGrid& m_statistics;
+    const bool m_factoryControls;
     PageTexts m_texts;
     int m_pageDrawnLast = -1;  // none at first, so the first update hides every page control
 };

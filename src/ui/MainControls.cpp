@@ -76,7 +76,56 @@ void triggerRow(QWidget& client, MainControls& c, double y, const char* caption,
     }
 }
 
+// The Calibration page's controls, in the middle of the tab area, right of its two dials.
+CalibrationControls calibrationControls(QWidget& client) {
+    constexpr double kLabelX = 290;
+    constexpr double kEditX = 395;
+    constexpr double kFactoryX = 465;
+    CalibrationControls k;
+    k.hint = label(client, "Calibration allowed only with more than 50 periods, Single, "
+                           "Vrms>100V, Irms>1A", 200, 40, 400);
+    k.hint->setAlignment(Qt::AlignHCenter);
+    k.serialLabel = label(client, "Serial number", kLabelX, 72, 100);
+    k.serialNumber = edit(client, kEditX, 70, 60);
+    k.factorySerial = numberEdit(client, kFactoryX, 70, 60);
+    k.lastLabel = label(client, "Last calibration", kLabelX, 90, 100);
+    k.lastCalibration = edit(client, kEditX, 88, 60);
+    k.storeFactory = button(client, "Store factory calibration", kFactoryX, 87, 95, 14);
+    k.vrmsLabel = label(client, "Vrms actual (V)", kLabelX, 122, 100);
+    k.vrmsActual = numberEdit(client, kEditX, 120, 60);
+    k.irmsLabel = label(client, "Irms actual (mA)", kLabelX, 140, 100);
+    k.irmsActual = numberEdit(client, kEditX, 138, 60);
+    k.passwordLabel = label(client, "Administrator password", kLabelX, 158, 100);
+    k.password = edit(client, kEditX, 156, 60);
+    k.password->setEchoMode(QLineEdit::Password);
+    k.store = button(client, "Store calibration", kLabelX, 180, 80, 15);
+    k.restoreFactory = button(client, "Restore factory calibration", kEditX, 180, 100, 15);
+    for (QLineEdit* e : {k.serialNumber, k.lastCalibration}) {
+        e->setReadOnly(true);
+    }
+    for (QLineEdit* e : {k.serialNumber, k.factorySerial, k.vrmsActual, k.irmsActual}) {
+        e->setText("0");
+    }
+    for (QWidget* w : k.common()) {
+        w->hide();
+    }
+    for (QWidget* w : k.factory()) {
+        w->hide();
+    }
+    return k;
+}
+
 }  // namespace
+
+std::array<QWidget*, 13> CalibrationControls::common() const {
+    return {hint,      serialLabel, lastLabel,    vrmsLabel,       irmsLabel,
+            passwordLabel, password, serialNumber, lastCalibration, vrmsActual,
+            irmsActual,    store,    restoreFactory};
+}
+
+std::array<QWidget*, 2> CalibrationControls::factory() const {
+    return {factorySerial, storeFactory};
+}
 
 QSize ClientAreaSize() {
     return dlu::size(663, 419);
@@ -155,6 +204,7 @@ MainControls BuildMainControls(QWidget& client) {
                                          c.harmonicsResult, c.resetStats}) {
         w->hide();
     }
+    c.calibration = calibrationControls(client);
     c.initialising = label(client, "Initialisation on going", 345, 202, 90);
     return c;
 }

@@ -26,6 +26,29 @@ class CChartPane;
 // Pixel size of the client area: 663 x 419 dialog units.
 [[nodiscard]] QSize ClientAreaSize();
 
+// The Calibration page's fields and buttons; hidden until the page is drawn with a capture.
+struct CalibrationControls {
+    QLabel* hint = nullptr;              // 1083
+    QLabel* serialLabel = nullptr;       // 1085 "Serial number"
+    QLineEdit* serialNumber = nullptr;   // 1074, read-only
+    QLineEdit* factorySerial = nullptr;  // 1076, "/MFG" only
+    QLabel* lastLabel = nullptr;         // 1086 "Last calibration"
+    QLineEdit* lastCalibration = nullptr;  // 1080, read-only
+    QPushButton* storeFactory = nullptr;   // 1082, "/MFG" only
+    QLabel* vrmsLabel = nullptr;           // 1087 "Vrms actual (V)"
+    QLineEdit* vrmsActual = nullptr;       // 1077, digits only
+    QLabel* irmsLabel = nullptr;           // 1088 "Irms actual (mA)"
+    QLineEdit* irmsActual = nullptr;       // 1078, digits only
+    QPushButton* store = nullptr;          // 1079 "Store calibration"
+    QPushButton* restoreFactory = nullptr;  // 1081 "Restore factory calibration"
+    QLabel* passwordLabel = nullptr;        // 1092 "Administrator password"
+    QLineEdit* password = nullptr;          // 1091, characters hidden
+
+    // Every control but the two factory ones, and those two.
+    [[nodiscard]] std::array<QWidget*, 13> common() const;
+    [[nodiscard]] std::array<QWidget*, 2> factory() const;
+};
+
 struct MainControls {
     QTabWidget* tabs = nullptr;           // 1013, eight pages
     QComboBox* comPort = nullptr;         // 1042
@@ -58,6 +81,7 @@ struct MainControls {
     QComboBox* harmonicsLimits = nullptr;  // 1068
     QLabel* harmonicsResult = nullptr;     // 1072
     QLabel* initialising = nullptr;        // 1089 "Initialisation on going"
+    CalibrationControls calibration;
 
     std::unique_ptr<PaneGrid> panes;  // 1044..1059
 };

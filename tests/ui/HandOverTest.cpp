@@ -96,8 +96,7 @@ TEST(PageTable, TabsAndPanesFollowTheTable) {
         for (int id = PaneGrid::kFirstId; id <= PaneGrid::kLastId; ++id) {
             shown += c.panes->pane(id).hasImage() ? 1 : 0;
         }
-        // A page without a builder yet shows nothing; a built page shows its charts.
-        EXPECT_EQ(shown > 0, page.build != nullptr) << page.name;
+        EXPECT_GT(shown, 0) << page.name;
         EXPECT_EQ(c.resetStats->isVisible(), (page.controls & kResetStatsControl) != 0)
             << page.name;
         EXPECT_EQ(c.harmonicsMode->isVisible(), (page.controls & kHarmonicsModeControl) != 0)

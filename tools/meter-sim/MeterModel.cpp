@@ -281,7 +281,15 @@ void MeterModel::completeCapture(Clock::time_point now) {
     const double startPhase = 2.0 * std::numbers::pi * (cycles - std::floor(cycles));
     m_capture =
         m_synth.generate(m_config.waveform, m_blocks, std::isfinite(startPhase) ? startPhase : 0,
-                         effectiveGainV(m_eeprom), effectiveGainI(m_eeprom));
+                         inputGainV(), inputGainI());
+}
+
+float MeterModel::inputGainV() const {
+    return m_config.inputGainV > 0 ? m_config.inputGainV : effectiveGainV(m_eeprom);
+}
+
+float MeterModel::inputGainI() const {
+    return m_config.inputGainI > 0 ? m_config.inputGainI : effectiveGainI(m_eeprom);
 }
 
 std::string MeterModel::captureBytes(Clock::time_point now) {
@@ -289,8 +297,8 @@ std::string MeterModel::captureBytes(Clock::time_point now) {
     // Without a capture of the acknowledged size the meter sends whatever its memory holds:
     // here, fresh samples of the signal.
     if (m_capture.size() != static_cast<std::size_t>(m_blocks) * kBytesPerBlock) {
-        m_capture = m_synth.generate(m_config.waveform, m_blocks, 0, effectiveGainV(m_eeprom),
-                                     effectiveGainI(m_eeprom));
+        m_capture =
+            m_synth.generate(m_config.waveform, m_blocks, 0, inputGainV(), inputGainI());
     }
     return m_capture;
 }

@@ -96,6 +96,10 @@ private:
     void completeCapture(Clock::time_point now);
     [[nodiscard]] std::string deform(Answer answer) const;
 
+    // Volts and amperes per raw unit the samples are made with.
+    [[nodiscard]] float inputGainV() const;
+    [[nodiscard]] float inputGainI() const;
+
     Config m_config;
     Faults m_faults;
     EepromImage m_eeprom;

@@ -42,6 +42,11 @@ struct Config {
     bool paced = false;        // send at 460800 baud 8N1, that is 46080 bytes/s
     Waveform waveform;
     bool triggerAlwaysHolds = true;  // initial trigger condition; see setTriggerHolds()
+    // Volts and amperes per raw unit of the meter's own input stages. 0: the gains in its
+    // EEPROM, a meter that is exactly calibrated whatever is stored. Set them to model a meter
+    // whose stored calibration is off, as a recalibration against a reference corrects.
+    float inputGainV = 0;
+    float inputGainI = 0;
 };
 
 }  // namespace voltaris::sim

@@ -35,11 +35,15 @@ struct PageData {
     PageSelections selections;
 };
 
-// Texts a page sets for the window (the harmonics result box) and for the report.
+// Texts a page sets for the window (the harmonics result box, the calibration fields) and for
+// the report.
 struct PageTexts {
     std::string harmonicsResult;
     std::string harmonicLimitName = "n/a";
     std::string harmonicVerdict = "n/a";
+    // Calibration page: the meter's serial number and last calibration date, "%8.8ld".
+    std::string serialNumber;
+    std::string lastCalibrationDate;
 };
 
 // What a builder did.

@@ -2,6 +2,7 @@
 #include "ui/pages/PageTable.h"
 
 #include "StringTable.h"
+#include "ui/pages/CalibrationPage.h"
 #include "ui/pages/EnergyPage.h"
 #include "ui/pages/HarmonicsPage.h"
 #include "ui/pages/MeasurementsPage.h"
@@ -22,7 +23,8 @@ constexpr PageDescriptor kPages[] = {
     {kStrTabHarmonics, "Harmonic analysis", DrawChartHarmonics, kHarmonicsPageControls},
     {kStrTabVaGraph, "VA graph", DrawChartVAGraph, 0},
     {kStrTabEnergy, "Energy", DrawChartLogging, 0},
-    {kStrTabCalibration, "Calibration", nullptr, 0},
+    {kStrTabCalibration, "Calibration", DrawChartCalibration,
+     kCalibrationControl | kFactoryCalibrationControl},
 };
 
 }  // namespace

@@ -16,6 +16,10 @@ enum PageControl : unsigned {
     kHarmonicsCountControl = 1u << 2,    // 1067
     kHarmonicsLimitsControl = 1u << 3,   // 1068
     kHarmonicsResultControl = 1u << 4,   // 1072
+    // 1083, 1085, 1086, 1087, 1088, 1092, 1091, 1074, 1080, 1077, 1078, 1079, 1081
+    kCalibrationControl = 1u << 5,
+    // 1076, 1082: shown with the calibration controls only when started with "/MFG"
+    kFactoryCalibrationControl = 1u << 6,
 };
 
 // Draws a page into `sink` from `data`, leaving its texts in `texts`.
@@ -24,7 +28,7 @@ using PageBuilder = PageOutcome (*)(const PageData& data, ChartSink& sink, PageT
 struct PageDescriptor {
     int tabString;       // string-table id of the tab text
     const char* name;    // for the log and the command line
-    PageBuilder build;   // null: a page not built yet, whose panes stay empty
+    PageBuilder build;
     unsigned controls;   // PageControl bits shown once the page was drawn on screen
 };
 
