@@ -75,6 +75,8 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     : QDialog(parent),
       m_messages(messages),
       m_options(std::move(options)),
+      m_folderChooser(m_options.folderChooser ? m_options.folderChooser
+                                              : std::shared_ptr(MakeDialogFolderChooser())),
       m_shared(std::make_shared<AcquisitionShared>()),
       m_measurements(std::make_unique<MeasurementSet>()),
       m_handOver(std::make_unique<CaptureHandOver>()) {

@@ -21,6 +21,7 @@
 #include "analysis/MeasurementSet.h"
 #include "analysis/Statistics.h"
 #include "device/MeterDetection.h"
+#include "files/FolderChooser.h"
 #include "ui/MainControls.h"
 
 class QCloseEvent;
@@ -50,6 +51,8 @@ struct StartupOptions {
     // Where the captures come from; empty: the detected meter, or the demonstration generator
     // when none answered. Tests give scripted sources here.
     std::function<std::unique_ptr<CaptureSource>()> captureSource;
+    // How the report and the download ask for a folder; null: the folder chooser dialog.
+    std::shared_ptr<FolderChooser> folderChooser;
 };
 
 // One headline and detail pair shown in the start-up box.
@@ -173,9 +176,11 @@ private:
     // Hands `calibration` to the worker; refused when an acquisition started meanwhile.
     void requestCalibrationStore(const CalibrationParams& calibration, AcqStatus store);
     [[nodiscard]] QString string(int id);
+    [[nodiscard]] FolderChooser& folderChooser() { return *m_folderChooser; }
 
     MessageService& m_messages;
     const StartupOptions m_options;
+    std::shared_ptr<FolderChooser> m_folderChooser;
     QMenuBar* m_menuBar = nullptr;  // owned by the window
     MainControls m_controls;
     TriggerTexts m_triggerTexts;
