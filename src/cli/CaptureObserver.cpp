@@ -45,6 +45,10 @@ void CaptureObserver::showMessage(const std::string& text, const std::string& ca
     } else {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     }
+    if (text == kCalibrationStoreErrorText || text == kFactoryCalibrationStoreErrorText) {
+        std::lock_guard lock(m_mutex);
+        m_storeFailed = true;
+    }
     if (text == kCommunicationErrorText) {
         {
             std::lock_guard lock(m_mutex);
@@ -67,6 +71,11 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
         return capture || m_ended || m_communicationError;
     });
     return capture;
+}
+
+bool CaptureObserver::storeFailed() const {
+    std::lock_guard lock(m_mutex);
+    return m_storeFailed;
 }
 
 bool CaptureObserver::communicationError() const {

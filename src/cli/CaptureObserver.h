@@ -33,15 +33,18 @@ public:
     void recycle(std::unique_ptr<HandedCapture> capture) { m_handOver.recycle(std::move(capture)); }
 
     [[nodiscard]] bool communicationError() const;
+    // The worker reported that a calibration could not be written to the meter.
+    [[nodiscard]] bool storeFailed() const;
 
 private:
     const AcquisitionShared& m_shared;
     CaptureHandOver m_handOver;
-    mutable std::mutex m_mutex;         // protects the three flags below
+    mutable std::mutex m_mutex;         // protects the four flags below
     std::condition_variable m_changed;  // notified when a flag is set or a capture handed over
     bool m_idleSeen = false;
     bool m_ended = false;
     bool m_communicationError = false;
+    bool m_storeFailed = false;
 };
 
 }  // namespace voltaris::cli

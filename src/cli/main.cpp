@@ -25,6 +25,8 @@ const Command kCommands[] = {
     {"detect", voltaris::cli::runDetect, "find the meters and list them ([--port PATH]...)"},
     {"capture", voltaris::cli::runCapture,
      "run captures and print each analysed one ([--port PATH | --demo | --replay FILE...])"},
+    {"calibrate", voltaris::cli::runCalibrate,
+     "recalibrate a meter against a reference (--port PATH --vrms-actual V --irms-actual MA)"},
 };
 
 void printUsage() {

@@ -67,6 +67,9 @@ std::string programUsage() {
            "  --harmonic-v ORDER:FRAC   voltage harmonic, fraction of the fundamental "
            "(repeatable)\n"
            "  --harmonic-i ORDER:FRAC   current harmonic (repeatable)\n"
+           "  --input-gain-v G          volts per raw unit of the input stage (default: the\n"
+           "                            EEPROM gain, an exactly calibrated meter)\n"
+           "  --input-gain-i G          amperes per raw unit of the input stage\n"
            "  --noise-v RAW             uniform voltage noise peak, raw units\n"
            "  --noise-i RAW             uniform current noise peak, raw units\n"
            "Faults:\n"
@@ -113,6 +116,16 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
             return true;
         };
     };
+    auto setGain = [](float& target) -> Valued {
+        return [&target](const std::string& text) {
+            const auto value = toDouble(text);
+            if (!value || !(*value > 0) || *value > 1) {
+                return false;
+            }
+            target = static_cast<float>(*value);
+            return true;
+        };
+    };
     auto setInt = [](int& target, int min, int max) -> Valued {
         return [&target, min, max](const std::string& text) {
             const auto value = toInt(text, min, max);
@@ -156,6 +169,8 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
         {"--phase", setDouble(w.currentPhaseDeg, -360, 360)},
         {"--harmonic-v", addHarmonic(w.voltageHarmonics)},
         {"--harmonic-i", addHarmonic(w.currentHarmonics)},
+        {"--input-gain-v", setGain(o.config.inputGainV)},
+        {"--input-gain-i", setGain(o.config.inputGainI)},
         {"--noise-v", setDouble(w.voltageNoise, 0, 32768)},
         {"--noise-i", setDouble(w.currentNoise, 0, 32768)},
         {"--cut-bulk", setInt(o.faults.cutBulkAt, 0, std::numeric_limits<int>::max())},
