@@ -59,6 +59,9 @@ WindowUnderTest::~WindowUnderTest() {
 void TypeInto(QLineEdit& edit, const QString& text) {
     edit.setFocus();
     edit.selectAll();
+    if (text.isEmpty()) {
+        QTest::keyClick(&edit, Qt::Key_Backspace);  // typing nothing still clears the field
+    }
     QTest::keyClicks(&edit, text);
 }
 
