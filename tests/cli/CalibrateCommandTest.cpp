@@ -34,17 +34,6 @@ protected:
         return test::RunProgram(VOLTARIS_CLI_PROGRAM, args, environment);
     }
 
-    // EEPROM addresses written since the last run, in order.
-    std::vector<int> writtenAddresses() const {
-        std::vector<int> addresses;
-        for (const std::string& frame : meter.sim.receivedFrames()) {
-            if (frame.rfind("<W", 0) == 0) {
-                addresses.push_back(std::stoi(frame.substr(2, 2), nullptr, 16));
-            }
-        }
-        return addresses;
-    }
-
     test::TempDir dir;
     test::SimulatedMeter meter{miscalibrated(), test::MeterPort::Free};
 };
@@ -61,7 +50,7 @@ TEST_F(CalibrateCommand, CalibratesSoThatTheSecondCaptureReadsTheTrueValues) {
     EXPECT_NE(r.err.find("Calibration updated, wait for refresh !"), std::string::npos) << r.err;
     std::vector<int> user(12);
     std::iota(user.begin(), user.end(), 14);
-    EXPECT_EQ(writtenAddresses(), user);
+    EXPECT_EQ(test::WrittenEepromAddresses(meter.sim), user);
 
     const QJsonObject o = json(r);
     EXPECT_NEAR(o["before"]["Vrms"].toDouble(), 200, 1);
@@ -78,7 +67,7 @@ TEST_F(CalibrateCommand, CalibratesSoThatTheSecondCaptureReadsTheTrueValues) {
     // The factory gains back in use.
     const test::ProgramRun restored = run({"--restore-factory", "--password", "271828"});
     ASSERT_EQ(restored.exitCode, 0) << restored.err;
-    EXPECT_EQ(writtenAddresses(), user);
+    EXPECT_EQ(test::WrittenEepromAddresses(meter.sim), user);
     const QJsonObject back = json(restored);
     EXPECT_NEAR(back["after"]["Vrms"].toDouble(), 200, 1);
     EXPECT_EQ(sim::readFloat(meter.sim.eeprom(), sim::kAddrGainV), sim::kDefaultGainV);
@@ -91,7 +80,7 @@ TEST_F(CalibrateCommand, FactoryCalibrationWritesTheWholeAreaWithoutPassword) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<int> all(26);
     std::iota(all.begin(), all.end(), 0);
-    EXPECT_EQ(writtenAddresses(), all);
+    EXPECT_EQ(test::WrittenEepromAddresses(meter.sim), all);
     EXPECT_EQ(sim::readU16(meter.sim.eeprom(), sim::kAddrSerial), 4321);
     const QJsonObject o = json(r);
     EXPECT_EQ(o["calibration"]["factoryGainV"].toDouble(), o["calibration"]["gainV"].toDouble());
@@ -124,7 +113,7 @@ TEST_F(CalibrateCommand, RefusalsExitOneAndWriteNothing) {
         EXPECT_EQ(r.exitCode, 1) << c.message << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
-        EXPECT_TRUE(writtenAddresses().empty()) << c.message;
+        EXPECT_TRUE(test::WrittenEepromAddresses(meter.sim).empty()) << c.message;
     }
     EXPECT_EQ(sim::readFloat(meter.sim.eeprom(), sim::kAddrGainV), sim::kDefaultGainV);
 }

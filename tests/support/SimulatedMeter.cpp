@@ -41,4 +41,14 @@ std::vector<std::string> SimulatedMeter::framesFrom(std::size_t from) const {
     return frames;
 }
 
+std::vector<int> WrittenEepromAddresses(const sim::MeterSimulator& meter) {
+    std::vector<int> addresses;
+    for (const std::string& frame : meter.receivedFrames()) {
+        if (frame.rfind("<W", 0) == 0 && frame.size() >= 4) {
+            addresses.push_back(std::stoi(frame.substr(2, 2), nullptr, 16));
+        }
+    }
+    return addresses;
+}
+
 }  // namespace voltaris::test

@@ -22,6 +22,9 @@ enum class MeterPort { Opened, Free };
 // `generationDigit` when that is set.
 [[nodiscard]] sim::Config GenerationConfig(int generation, char generationDigit = 0);
 
+// EEPROM addresses of the W frames `meter` received, in order.
+[[nodiscard]] std::vector<int> WrittenEepromAddresses(const sim::MeterSimulator& meter);
+
 class SimulatedMeter {
 public:
     // Runs before the simulator starts, for what it takes only then (a frame observer).

@@ -79,17 +79,6 @@ protected:
         return texts;
     }
 
-    // EEPROM addresses of the W frames received since the last press, in order.
-    std::vector<int> writtenAddresses() const {
-        std::vector<int> addresses;
-        for (const std::string& frame : meter.sim.receivedFrames()) {
-            if (frame.rfind("<W", 0) == 0) {
-                addresses.push_back(std::stoi(frame.substr(2, 2), nullptr, 16));
-            }
-        }
-        return addresses;
-    }
-
     static std::vector<int> range(int first, int last) {
         std::vector<int> r;
         for (int a = first; a <= last; ++a) {
@@ -149,7 +138,7 @@ TEST_F(CalibrationPage, RefusalsComeInOrderAndChangeNothing) {
     EXPECT_EQ(press(k().store),
               std::vector<std::string>{"Calibration impossible : Acquisition on going"});
 
-    EXPECT_TRUE(writtenAddresses().empty());
+    EXPECT_TRUE(WrittenEepromAddresses(meter.sim).empty());
     EXPECT_EQ(w().shared().calibration(), loaded);
     // Another page hides the controls again.
     c().tabs->setCurrentIndex(0);
@@ -167,7 +156,7 @@ TEST_F(CalibrationPage, StoreWritesTheNewGainsAndTheNextCaptureReadsTrueValues) 
     ASSERT_TRUE(WaitForEvents("the store message", [&] {
         return messages.shown().back().text == kCalibrationUpdatedText;
     }));
-    EXPECT_EQ(writtenAddresses(), range(14, 25));
+    EXPECT_EQ(WrittenEepromAddresses(meter.sim), range(14, 25));
 
     const CalibrationParams stored = w().shared().calibration();
     const sim::EepromImage eeprom = meter.sim.eeprom();
@@ -185,7 +174,7 @@ TEST_F(CalibrationPage, StoreWritesTheNewGainsAndTheNextCaptureReadsTrueValues) 
     const int analysedAgain = w().capturesAnalysed();
     EXPECT_EQ(press(k().restoreFactory), std::vector<std::string>{"Recall factory calibration ?"});
     ASSERT_TRUE(capturedAgain(analysedAgain));
-    EXPECT_EQ(writtenAddresses(), range(14, 25));
+    EXPECT_EQ(WrittenEepromAddresses(meter.sim), range(14, 25));
     EXPECT_EQ(sim::readFloat(meter.sim.eeprom(), sim::kAddrGainV), kDefaultGainV);
     EXPECT_EQ(k().lastCalibration->text(), "15032024");
 }
@@ -200,13 +189,13 @@ TEST_F(CalibrationPage, FactoryStoreWritesTheWholeAreaWithTheSerialNumber) {
     EXPECT_EQ(press(k().storeFactory), std::vector<std::string>{kSerialNumberRangeText});
     TypeInto(*k().factorySerial, "");
     EXPECT_EQ(press(k().storeFactory), std::vector<std::string>{kNotAPositiveIntegerText});
-    EXPECT_TRUE(writtenAddresses().empty());
+    EXPECT_TRUE(WrittenEepromAddresses(meter.sim).empty());
 
     TypeInto(*k().factorySerial, "4321");
     const int analysed = w().capturesAnalysed();
     EXPECT_EQ(press(k().storeFactory), std::vector<std::string>{kConfirm});
     ASSERT_TRUE(capturedAgain(analysed));
-    EXPECT_EQ(writtenAddresses(), range(0, 25));
+    EXPECT_EQ(WrittenEepromAddresses(meter.sim), range(0, 25));
     EXPECT_EQ(messages.shown().back().text, kFactoryCalibrationUpdatedText);
     const sim::EepromImage eeprom = meter.sim.eeprom();
     EXPECT_EQ(sim::readU16(eeprom, sim::kAddrSerial), 4321);
