@@ -211,9 +211,14 @@ TEST(WindowObserver, MessageHoldsTheWorkerUntilAnsweredOrStopping) {
     WindowObserver observer(*queue, handlers);
 
     std::atomic<int> returned{0};
+    std::atomic<bool> goOn{false};
     std::thread worker([&] {
         observer.showMessage("first", "ERROR");
         ++returned;
+        // The second box waits until the event loop stopped running, however slow this is.
+        while (!goOn.load()) {
+            std::this_thread::yield();
+        }
         observer.showMessage("second", "");
         ++returned;
         observer.showMessage("after stopping", "");  // returns at once
@@ -223,6 +228,7 @@ TEST(WindowObserver, MessageHoldsTheWorkerUntilAnsweredOrStopping) {
     ASSERT_TRUE(WaitForEvents("the first box is shown", [&] { return !shown.empty(); }));
     EXPECT_EQ(shown, (std::vector<std::string>{"ERROR:first"}));
     ASSERT_TRUE(WaitFor("the worker goes on", [&] { return returned.load() == 1; }));
+    goOn = true;
     // The second is still queued when the window closes (no event loop runs here): released
     // without being shown.
     ASSERT_TRUE(WaitFor("the second box is queued", [&] { return queue->pending() == 1; }));
