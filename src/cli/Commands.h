@@ -10,5 +10,9 @@ int runStatus(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runDetect(const QStringList& args);
 int runCapture(const QStringList& args);
+int runFiles(const QStringList& args);
+int runDownload(const QStringList& args);
+int runDelete(const QStringList& args);
+int runLogPeriod(const QStringList& args);
 
 }  // namespace voltaris::cli

@@ -25,6 +25,12 @@ const Command kCommands[] = {
     {"detect", voltaris::cli::runDetect, "find the meters and list them ([--port PATH]...)"},
     {"capture", voltaris::cli::runCapture,
      "run captures and print each analysed one ([--port PATH | --demo | --replay FILE...])"},
+    {"files", voltaris::cli::runFiles, "list the files of the meter's SD card (--port PATH)"},
+    {"download", voltaris::cli::runDownload,
+     "download SD-card files as text files (--port PATH --out DIR (--all | NAME...))"},
+    {"delete", voltaris::cli::runDelete, "delete SD-card files (--port PATH NAME...)"},
+    {"log-period", voltaris::cli::runLogPeriod,
+     "set the meter's logging period (--port PATH VALUE)"},
 };
 
 void printUsage() {

@@ -24,16 +24,6 @@ class AcquisitionShared;
 class CardLink;
 class FolderChooser;
 
-// One choice of the logging-period list; `value` -1 for "Autres", which sends nothing.
-struct LogPeriodChoice {
-    const char* text;
-    int value;
-};
-inline constexpr LogPeriodChoice kLogPeriodChoices[] = {
-    {"1 periode", 1},    {"1 seconde", 50},    {"5 secondes", 250}, {"10 secondes", 500},
-    {"30 secondes", 1500}, {"60 secondes", 3000}, {"Autres", -1},
-};
-
 class CDownloadDlg final : public QDialog {
     Q_OBJECT
 

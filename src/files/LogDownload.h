@@ -51,6 +51,16 @@ inline constexpr const char* kSyncNoAnswerText = "Synchronisation failed : No an
 inline constexpr const char* kLogPeriodNoAnswerText =
     "Log period update failed : No answer from the meter";
 
+// One choice of the logging-period list, in its order; `value` -1 for "Autres", which sends nothing.
+struct LogPeriodChoice {
+    const char* text;
+    int value;
+};
+inline constexpr LogPeriodChoice kLogPeriodChoices[] = {
+    {"1 periode", 1},    {"1 seconde", 50},    {"5 secondes", 250}, {"10 secondes", 500},
+    {"30 secondes", 1500}, {"60 secondes", 3000}, {"Autres", -1},
+};
+
 // Writes one line per whole 27-byte record of `data` (time as "%02d:%02d:%02d", then the six
 // values with six decimals, tab-separated, CR LF); a trailing partial record is dropped. Returns
 // the number of records written, or -1 when writing failed.
