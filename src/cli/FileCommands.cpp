@@ -162,13 +162,6 @@ int runDownload(const QStringList& args) {
         fail("download", "--out DIR is required");
         return kExitError;
     }
-    const std::filesystem::path out(parser.value(outOption).toStdString());
-    std::error_code error;
-    std::filesystem::create_directories(out, error);
-    if (error) {
-        fail("download", out.string() + ": " + error.message());
-        return kExitError;
-    }
     const std::unique_ptr<SerialPort> port = openCardMeter("download", parser.value(portOption));
     if (!port) {
         return kExitError;
@@ -192,6 +185,14 @@ int runDownload(const QStringList& args) {
         selected.push_back(*found);
     }
 
+    // Made only once the meter and the names were accepted, with its missing parents.
+    const std::filesystem::path out(parser.value(outOption).toStdString());
+    std::error_code error;
+    std::filesystem::create_directories(out, error);
+    if (error) {
+        fail("download", out.string() + ": " + error.message());
+        return kExitError;
+    }
     ConsoleProgress progress;
     const std::string folder = (out / "").string();
     const DownloadReport report = DownloadLogFiles(*port, folder, selected, progress);
