@@ -40,8 +40,7 @@ QString nameText(const std::string& name) {
 
 // Parses the command line of `command`; prints the reason and returns false when it is wrong.
 // `help` is set when --help was asked (the help is printed).
-bool parse(const char* command, QCommandLineParser& parser, const QStringList& args,
-           bool& help) {
+bool parse(const char* command, QCommandLineParser& parser, const QStringList& args, bool& help) {
     const QCommandLineOption helpOption = parser.addHelpOption();
     if (!parser.parse(args)) {
         fail(command, parser.errorText().toStdString());
@@ -130,8 +129,8 @@ int runFiles(const QStringList& args) {
     }
     QJsonArray list;
     for (const CardFile& file : *files) {
-        list.append(QJsonObject{{"name", nameText(file.name)},
-                                {"size", static_cast<qint64>(file.size)}});
+        list.append(
+            QJsonObject{{"name", nameText(file.name)}, {"size", static_cast<qint64>(file.size)}});
     }
     printJson(QJsonDocument(list));
     return 0;
@@ -202,7 +201,8 @@ int runDownload(const QStringList& args) {
         complete = complete && file.complete;
         results.append(QJsonObject{
             {"name", nameText(file.name)},
-            {"path", file.path.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(file.path))},
+            {"path",
+             file.path.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(file.path))},
             {"size", static_cast<qint64>(file.size)},
             {"records", file.records},
             {"complete", file.complete},
@@ -267,11 +267,11 @@ int runLogPeriod(const QStringList& args) {
     const QStringList values = parser.positionalArguments();
     bool number = false;
     const int value = values.size() == 1 ? values.first().toInt(&number) : 0;
-    const bool listed = number && std::any_of(std::begin(kLogPeriodChoices),
-                                              std::end(kLogPeriodChoices),
-                                              [value](const LogPeriodChoice& choice) {
-                                                  return choice.value > 0 && choice.value == value;
-                                              });
+    const bool listed =
+        number && std::any_of(std::begin(kLogPeriodChoices), std::end(kLogPeriodChoices),
+                              [value](const LogPeriodChoice& choice) {
+                                  return choice.value > 0 && choice.value == value;
+                              });
     if (!listed) {
         // Refused before the port is even opened: nothing reaches the meter.
         fail("log-period", TableText(kStrUnsupportedLogPeriod));

@@ -88,20 +88,20 @@ ListExchange SendListCommand(SerialPort& port, int maxEmptyReads) {
     std::vector<char> reply(kListCapacity);
     std::size_t length = 0;
     ListExchange result;
-    result.answered = SendCommand(port, kListFilesCommand, reply.data(), reply.size(), 0, length,
-                                  maxEmptyReads);
+    result.answered =
+        SendCommand(port, kListFilesCommand, reply.data(), reply.size(), 0, length, maxEmptyReads);
     result.reply.assign(reply.data(), length);
     return result;
 }
 
-BlockRead ReadLogBlock(SerialPort& port, const std::string& name, int block,
-                       std::size_t dataLength, std::vector<char>& buffer) {
+BlockRead ReadLogBlock(SerialPort& port, const std::string& name, int block, std::size_t dataLength,
+                       std::vector<char>& buffer) {
     const std::size_t expected = dataLength + 2;
     buffer.resize(expected + 1);
     BlockRead result;
     const std::string command = BuildXCommand(name, block);
-    const bool answered = SendCommand(port, command.c_str(), buffer.data(), buffer.size(),
-                                      expected, result.received, kEmptyReadsBlock);
+    const bool answered = SendCommand(port, command.c_str(), buffer.data(), buffer.size(), expected,
+                                      result.received, kEmptyReadsBlock);
     result.complete = answered && result.received == expected;
     // SendCommand fills the buffer from its start with the last attempt's bytes only: nothing
     // past `received` is ever looked at.
@@ -128,8 +128,7 @@ bool SendLogPeriod(SerialPort& port, int period) {
     LogMessage(kLogModule, LogInfo, "Command=%s", command.c_str());
     char reply[kShortReplyCapacity];
     std::size_t length = 0;
-    return SendCommand(port, command.c_str(), reply, sizeof reply, 0, length,
-                       kEmptyReadsLogPeriod);
+    return SendCommand(port, command.c_str(), reply, sizeof reply, 0, length, kEmptyReadsLogPeriod);
 }
 
 std::size_t DrainAfterFile(SerialPort& port) {

@@ -61,9 +61,9 @@ struct ListExchange {
 
 // What one X exchange brought.
 struct BlockRead {
-    bool complete = false;  // the reply came whole: framing byte, every data byte, framing byte
-    std::size_t received = 0;               // bytes of the reply, framing included
-    std::span<const std::uint8_t> data;     // the data bytes that arrived, inside the buffer
+    bool complete = false;     // the reply came whole: framing byte, every data byte, framing byte
+    std::size_t received = 0;  // bytes of the reply, framing included
+    std::span<const std::uint8_t> data;  // the data bytes that arrived, inside the buffer
 };
 
 // Reads block `block` of `name` expecting `dataLength` data bytes ("<X%s %04X>", 2 empty reads)

@@ -25,8 +25,8 @@ namespace {
 constexpr const char* kLogModule = "voltaris";
 constexpr int kNameColumnWidth = 120;
 constexpr int kSizeColumnWidth = 80;
-constexpr int kSizeRole = Qt::UserRole;       // exact size in bytes
-constexpr int kNameRole = Qt::UserRole + 1;   // the name's bytes as the card gave them
+constexpr int kSizeRole = Qt::UserRole;      // exact size in bytes
+constexpr int kNameRole = Qt::UserRole + 1;  // the name's bytes as the card gave them
 constexpr int kAutresIndex = static_cast<int>(std::size(kLogPeriodChoices)) - 1;
 
 QString text(int id) {
@@ -84,11 +84,9 @@ CDownloadDlg::CDownloadDlg(AcquisitionShared& shared, CardLink& link, FolderChoo
     const Controls& c = m_controls;
     connect(c.selectAll, &QPushButton::clicked, this, &CDownloadDlg::OnSelectAll);
     connect(c.deleteSelected, &QPushButton::clicked, this, &CDownloadDlg::OnDeleteSelected);
-    connect(c.downloadSelection, &QPushButton::clicked, this,
-            &CDownloadDlg::OnDownloadSelection);
+    connect(c.downloadSelection, &QPushButton::clicked, this, &CDownloadDlg::OnDownloadSelection);
     connect(c.cancelDownload, &QPushButton::clicked, this, &CDownloadDlg::OnCancelDownload);
-    connect(c.logPeriod, &QComboBox::currentIndexChanged, this,
-            &CDownloadDlg::OnLogPeriodChange);
+    connect(c.logPeriod, &QComboBox::currentIndexChanged, this, &CDownloadDlg::OnLogPeriodChange);
 }
 
 void CDownloadDlg::buildControls() {
@@ -109,8 +107,8 @@ void CDownloadDlg::buildControls() {
     c.progress->setValue(0);
     c.downloadSelection = new QPushButton("Download selection", this);
     c.cancelDownload = new QPushButton("Cancel download", this);
-    for (QPushButton* button : {c.selectAll, c.deleteSelected, c.downloadSelection,
-                                c.cancelDownload}) {
+    for (QPushButton* button :
+         {c.selectAll, c.deleteSelected, c.downloadSelection, c.cancelDownload}) {
         button->setAutoDefault(false);
     }
 
@@ -275,18 +273,16 @@ void CDownloadDlg::OnLogPeriodChange() {
 
 bool CDownloadDlg::runExchange(const std::function<void(SerialPort&)>& job, bool cancellable) {
     Controls& c = m_controls;
-    for (QWidget* control : {static_cast<QWidget*>(c.downloadSelection),
-                             static_cast<QWidget*>(c.deleteSelected),
-                             static_cast<QWidget*>(c.selectAll),
-                             static_cast<QWidget*>(c.logPeriod)}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(c.downloadSelection), static_cast<QWidget*>(c.deleteSelected),
+          static_cast<QWidget*>(c.selectAll), static_cast<QWidget*>(c.logPeriod)}) {
         control->setEnabled(false);
     }
     c.cancelDownload->setEnabled(cancellable);
     const bool ran = m_link.run(job);
-    for (QWidget* control : {static_cast<QWidget*>(c.downloadSelection),
-                             static_cast<QWidget*>(c.deleteSelected),
-                             static_cast<QWidget*>(c.selectAll),
-                             static_cast<QWidget*>(c.logPeriod)}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(c.downloadSelection), static_cast<QWidget*>(c.deleteSelected),
+          static_cast<QWidget*>(c.selectAll), static_cast<QWidget*>(c.logPeriod)}) {
         control->setEnabled(true);
     }
     c.cancelDownload->setEnabled(false);

@@ -36,14 +36,14 @@ public:
                                            const std::string& caption, bool okCancel)>;
 
     struct Controls {
-        QTreeWidget* files = nullptr;               // 1095
-        QPushButton* selectAll = nullptr;           // 1019
-        QPushButton* deleteSelected = nullptr;      // 1017
-        QComboBox* logPeriod = nullptr;             // 1090
-        QLineEdit* status = nullptr;                // 1020
-        QProgressBar* progress = nullptr;           // 1093
-        QPushButton* downloadSelection = nullptr;   // 1016
-        QPushButton* cancelDownload = nullptr;      // 1018
+        QTreeWidget* files = nullptr;              // 1095
+        QPushButton* selectAll = nullptr;          // 1019
+        QPushButton* deleteSelected = nullptr;     // 1017
+        QComboBox* logPeriod = nullptr;            // 1090
+        QLineEdit* status = nullptr;               // 1020
+        QProgressBar* progress = nullptr;          // 1093
+        QPushButton* downloadSelection = nullptr;  // 1016
+        QPushButton* cancelDownload = nullptr;     // 1018
     };
 
     // `link` holds the port the worker lent; the dialog must not outlive it.

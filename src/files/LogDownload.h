@@ -47,17 +47,19 @@ inline constexpr const char* kInvalidCardNameText =
 // The end of a download in which a block came short or not at all, with the files concerned.
 inline constexpr const char* kIncompleteFilesText = "Download ended, incomplete file(s) : %s";
 // The meter did not answer a file-service command.
-inline constexpr const char* kSyncNoAnswerText = "Synchronisation failed : No answer from the meter";
+inline constexpr const char* kSyncNoAnswerText =
+    "Synchronisation failed : No answer from the meter";
 inline constexpr const char* kLogPeriodNoAnswerText =
     "Log period update failed : No answer from the meter";
 
-// One choice of the logging-period list, in its order; `value` -1 for "Autres", which sends nothing.
+// One choice of the logging-period list, in its order; `value` -1 for "Autres", which sends
+// nothing.
 struct LogPeriodChoice {
     const char* text;
     int value;
 };
 inline constexpr LogPeriodChoice kLogPeriodChoices[] = {
-    {"1 periode", 1},    {"1 seconde", 50},    {"5 secondes", 250}, {"10 secondes", 500},
+    {"1 periode", 1},      {"1 seconde", 50},     {"5 secondes", 250}, {"10 secondes", 500},
     {"30 secondes", 1500}, {"60 secondes", 3000}, {"Autres", -1},
 };
 

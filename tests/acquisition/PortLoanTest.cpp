@@ -15,9 +15,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
+using test::kWaitBound;
 using test::SimulatedMeter;
 using test::WorkerRig;
-using test::kWaitBound;
 
 TEST(PortLoan, OnlyAskedWhileIdleAndEndedByExitOrReturn) {
     AcquisitionShared shared;  // RunRequested at first

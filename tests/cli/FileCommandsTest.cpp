@@ -42,10 +42,9 @@ TEST_F(FileCommands, FilesListsTheCardInItsOrder) {
     m_meter.sim.addLogFile("EMPTY0", {});
     const ProgramRun files = run({"files"});
     EXPECT_EQ(files.exitCode, 0) << files.err;
-    EXPECT_EQ(json(files).array(),
-              (QJsonArray{QJsonObject{{"name", "LOG001"}, {"size", 270}},
-                          QJsonObject{{"name", "LOG002"}, {"size", 40500}},
-                          QJsonObject{{"name", "EMPTY0"}, {"size", 0}}}));
+    EXPECT_EQ(json(files).array(), (QJsonArray{QJsonObject{{"name", "LOG001"}, {"size", 270}},
+                                               QJsonObject{{"name", "LOG002"}, {"size", 40500}},
+                                               QJsonObject{{"name", "EMPTY0"}, {"size", 0}}}));
 }
 
 TEST_F(FileCommands, DownloadConvertsEachFileAndSaysWhichAreIncomplete) {

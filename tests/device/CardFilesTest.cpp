@@ -39,9 +39,19 @@ TEST(CardFiles, ListingEntriesAreSixteenBytesBetweenTheFrames) {
 
 TEST(CardFiles, OnlyPlainNamesAreJoinedToTheFolder) {
     const std::pair<std::string, bool> cases[] = {
-        {"LOG001", true},   {"A-1_b.", true},  {"../abc", false},        {"a/b123", false},
-        {"a\\b123", false}, {"..AB12", false}, {"AB\x01" "CDE", false}, {"ABCDE\x7F", false},
-        {std::string("AB\0CDE", 6), false},    {"", false},            {".", false},
+        {"LOG001", true},
+        {"A-1_b.", true},
+        {"../abc", false},
+        {"a/b123", false},
+        {"a\\b123", false},
+        {"..AB12", false},
+        {"AB\x01"
+         "CDE",
+         false},
+        {"ABCDE\x7F", false},
+        {std::string("AB\0CDE", 6), false},
+        {"", false},
+        {".", false},
     };
     for (const auto& [name, plain] : cases) {
         EXPECT_EQ(IsPlainCardFileName(name), plain) << PrintableCardFileName(name);

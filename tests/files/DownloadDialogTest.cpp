@@ -185,7 +185,8 @@ TEST_F(DownloadDialog, RefusedWhileAcquiringWithoutCardOrAnswer) {
         Strings sent;
     };
     const Case cases[] = {
-        {sim::Faults{.noSdCard = true}, error("Synchronisation failed : No SD card detected"),
+        {sim::Faults{.noSdCard = true},
+         error("Synchronisation failed : No SD card detected"),
          {"<U>"}},
         {sim::Faults{.silent = true}, error("Synchronisation failed : No answer from the meter"),
          Strings(3, "<U>")},  // three attempts
@@ -274,8 +275,8 @@ TEST_F(DownloadDialog, DownloadSelectionThroughTheChooserWithStatusAndProgress) 
         EXPECT_EQ(dialog.lastDownload().files.size(), 2u);
     }));
     EXPECT_EQ(m_chooser->asked, Strings(2, "Download directory selection|"));
-    EXPECT_EQ(m_messages.shown, (std::vector{error("No file selected"),
-                                             information("Download ended")}));
+    EXPECT_EQ(m_messages.shown,
+              (std::vector{error("No file selected"), information("Download ended")}));
     EXPECT_TRUE(statuses.contains("File download 2 on 2 : LOGB02.csv"));
     EXPECT_TRUE(buttonsDuring);
     EXPECT_FALSE(progress.empty());
@@ -311,8 +312,8 @@ TEST_F(DownloadDialog, CancelClickedDuringTheThirdBlockOfTheSecondOfThreeFiles) 
     }));
     const Strings sent = frames();
     const Strings blocks(sent.begin() + 2, sent.end());
-    EXPECT_EQ(blocks, (Strings{"<XLOGA01 0000>", "<XLOGB02 0000>", "<XLOGB02 0001>",
-                               "<XLOGB02 0002>"}));
+    EXPECT_EQ(blocks,
+              (Strings{"<XLOGA01 0000>", "<XLOGB02 0000>", "<XLOGB02 0001>", "<XLOGB02 0002>"}));
     EXPECT_EQ(m_messages.shown, std::vector{error("Download stopped")});
     EXPECT_TRUE(std::filesystem::exists(m_dir.path() / "LOGB02.csv"));
     EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "LOGC03.csv"));

@@ -244,7 +244,9 @@ TEST_F(LogDownload, HostileNamesAreRefusedAndNothingIsWrittenOutsideTheFolder) {
                                             {"a/b123", 270},
                                             {"..\\xyz", 270},
                                             {std::string("AB\0CDE", 6), 270},
-                                            {"AB\x01" "CDE", 270}},
+                                            {"AB\x01"
+                                             "CDE",
+                                             270}},
                                            progress, true);
     EXPECT_EQ(progress.messages,
               (Strings{"ERROR !: Invalid file name on the SD card, file skipped : ../abc",

@@ -130,8 +130,8 @@ MeterModel::Answer MeterModel::answer(std::string_view frame, Clock::time_point 
                                     : std::nullopt;
             if (m_faults.cutLogBlock >= 0 && number &&
                 static_cast<int>(*number) == m_faults.cutLogBlock) {
-                reply.resize(std::min(reply.size(),
-                                      static_cast<std::size_t>(std::max(m_faults.cutLogBlockAt, 0))));
+                reply.resize(std::min(
+                    reply.size(), static_cast<std::size_t>(std::max(m_faults.cutLogBlockAt, 0))));
             }
             return {reply, true};
         }
