@@ -23,6 +23,14 @@ enum class AcqStatus : std::int32_t {
     StoreFactoryCalibration = 6,  // write the factory calibration to the meter
 };
 
+// Who may use the meter's port. The worker owns it; the file service of the SD card borrows it
+// while the acquisition is Idle, and the worker leaves it alone until it is handed back.
+enum class PortLoan : std::int32_t {
+    None = 0,       // the worker's
+    Requested = 1,  // the file service asked; the worker lends it at the top of its next iteration
+    Lent = 2,       // the file service's: the worker touches it in no way
+};
+
 inline constexpr int kMinPeriodCount = 1;
 inline constexpr int kMaxPeriodCount = kMaxPeriods;  // 85
 inline constexpr int kDefaultPeriodCount = 10;
@@ -50,6 +58,7 @@ struct AcqRequest {
     std::uint8_t preTrigger = 0;                     // 0 .. periodCount - 1, field 1 of T
     TriggerThresholds trigger;
     CalibrationParams calibration;
+    PortLoan portLoan = PortLoan::None;
 };
 
 }  // namespace voltaris

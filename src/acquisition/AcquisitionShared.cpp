@@ -88,12 +88,56 @@ CalibrationParams AcquisitionShared::calibration() const {
     return m_request.calibration;
 }
 
+void AcquisitionShared::setLogPeriod(std::uint16_t logPeriod) {
+    std::lock_guard lock(m_requestMutex);
+    m_request.calibration.logPeriod = logPeriod;
+}
+
+bool AcquisitionShared::requestPortLoan() {
+    std::lock_guard lock(m_requestMutex);
+    if (m_request.state != AcqStatus::Idle || m_request.portLoan != PortLoan::None) {
+        return false;
+    }
+    m_request.portLoan = PortLoan::Requested;
+    return true;
+}
+
+void AcquisitionShared::grantPortLoan() {
+    {
+        std::lock_guard lock(m_requestMutex);
+        if (m_request.portLoan != PortLoan::Requested) {
+            return;
+        }
+        m_request.portLoan = PortLoan::Lent;
+    }
+    m_loanSignal.notify_all();
+}
+
+bool AcquisitionShared::waitForPortLoan(std::chrono::milliseconds bound) const {
+    std::unique_lock lock(m_requestMutex);
+    m_loanSignal.wait_for(lock, bound, [this] {
+        return m_request.portLoan == PortLoan::Lent || m_request.exitRequested;
+    });
+    return m_request.portLoan == PortLoan::Lent && !m_request.exitRequested;
+}
+
+void AcquisitionShared::returnPort() {
+    std::lock_guard lock(m_requestMutex);
+    m_request.portLoan = PortLoan::None;
+}
+
+PortLoan AcquisitionShared::portLoan() const {
+    std::lock_guard lock(m_requestMutex);
+    return m_request.portLoan;
+}
+
 void AcquisitionShared::requestExit() {
     {
         std::lock_guard lock(m_requestMutex);
         m_request.exitRequested = true;
     }
     m_exitSignal.notify_all();
+    m_loanSignal.notify_all();
 }
 
 bool AcquisitionShared::exitRequested() const {

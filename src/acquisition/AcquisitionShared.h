@@ -47,6 +47,26 @@ public:
                                                AcqStatus store);
     [[nodiscard]] CalibrationParams calibration() const;
 
+    // Only the logging period of the calibration, after the meter took a new one.
+    void setLogPeriod(std::uint16_t logPeriod);
+
+    // --- Port loan ---
+    // The file service borrows the meter's port from the worker. It asks only while the state
+    // is Idle and no loan is under way (false, and nothing changed, otherwise). The worker
+    // lends it at the top of its next iteration, once an exchange it was in has ended; from
+    // then on, whatever the state becomes (a Run pressed meanwhile), it touches the port in no
+    // way until the port is handed back.
+    [[nodiscard]] bool requestPortLoan();
+    // Worker: a requested loan becomes Lent.
+    void grantPortLoan();
+    // Waits until the port is lent, at most `bound`, and not once the exit is requested; true
+    // when it is lent.
+    [[nodiscard]] bool waitForPortLoan(std::chrono::milliseconds bound) const;
+    // Ends the loan, granted or only requested: the worker uses the port again from its next
+    // iteration. The borrower has stopped using the port before.
+    void returnPort();
+    [[nodiscard]] PortLoan portLoan() const;
+
     // Asks the worker to end and wakes its sleeps.
     void requestExit();
     [[nodiscard]] bool exitRequested() const;
@@ -77,6 +97,9 @@ private:
     // Signalled under m_requestMutex when m_request.exitRequested is set, to end the worker's
     // sleeps; waited on with m_requestMutex.
     mutable std::condition_variable m_exitSignal;
+    // Signalled under m_requestMutex when m_request.portLoan becomes Lent or the exit is
+    // requested, for the borrower waiting for the port; waited on with m_requestMutex.
+    mutable std::condition_variable m_loanSignal;
     AcqRequest m_request;
 
     mutable std::mutex m_captureMutex;  // protects m_capture

@@ -29,6 +29,16 @@ void WorkerLoop::run() {
 
 void WorkerLoop::runIteration() {
     const AcqRequest copy = m_shared->request();
+    if (copy.portLoan != PortLoan::None) {
+        // The port is the file service's until it is handed back: no adoption, calibration
+        // load, arming, poll or drain, whatever the state asks. A Run pressed meanwhile is
+        // taken up by the first iteration after the return.
+        if (copy.portLoan == PortLoan::Requested) {
+            m_shared->grantPortLoan();
+        }
+        postPhase(WorkerPhaseStopped);
+        return;
+    }
     m_source->follow(copy, *this);
     switch (copy.state) {
         case AcqStatus::Idle:

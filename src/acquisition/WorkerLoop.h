@@ -24,7 +24,8 @@ public:
     // Iterates every 10 ms until the exit is requested; the request is checked at the end of
     // each iteration.
     void run();
-    // One iteration: copy, follow, dispatch on the state, communication-error path.
+    // One iteration: copy, follow, dispatch on the state, communication-error path; while the
+    // port is lent to the file service, only the stopped phase.
     void runIteration();
 
 private:

@@ -11,5 +11,9 @@ int runAnalyze(const QStringList& args);
 int runDetect(const QStringList& args);
 int runCapture(const QStringList& args);
 int runCalibrate(const QStringList& args);
+int runFiles(const QStringList& args);
+int runDownload(const QStringList& args);
+int runDelete(const QStringList& args);
+int runLogPeriod(const QStringList& args);
 
 }  // namespace voltaris::cli

@@ -27,6 +27,12 @@ const Command kCommands[] = {
      "run captures and print each analysed one ([--port PATH | --demo | --replay FILE...])"},
     {"calibrate", voltaris::cli::runCalibrate,
      "recalibrate a meter against a reference (--port PATH --vrms-actual V --irms-actual MA)"},
+    {"files", voltaris::cli::runFiles, "list the files of the meter's SD card (--port PATH)"},
+    {"download", voltaris::cli::runDownload,
+     "download SD-card files as text files (--port PATH --out DIR (--all | NAME...))"},
+    {"delete", voltaris::cli::runDelete, "delete SD-card files (--port PATH NAME...)"},
+    {"log-period", voltaris::cli::runLogPeriod,
+     "set the meter's logging period (--port PATH VALUE)"},
 };
 
 void printUsage() {

@@ -136,6 +136,7 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     connect(c.calibration.storeFactory, &QPushButton::clicked, this,
             &CMeterDlg::OnStoreFactoryCalibration);
     connect(c.comPort, &QComboBox::currentIndexChanged, this, &CMeterDlg::OnEditChangePort);
+    connect(c.download, &QPushButton::clicked, this, &CMeterDlg::OnDownloadFiles);
 
     // Enter and Escape are taken away before any control of this window sees them.
     qApp->installEventFilter(this);

@@ -109,6 +109,11 @@ public:
     // Only with "/MFG"; asks for no password.
     void OnStoreFactoryCalibration();
 
+    // --- SD-card download (second-generation meter) ---
+    // Borrows the port from the worker while the acquisition is Idle, checks the card and shows
+    // the download dialog; the port goes back to the worker when the dialog closes.
+    void OnDownloadFiles();
+
     // --- Display update ---
     // The worker reported a capture: every capture handed over since the last report is
     // analysed, once each and in order, then the visible page is redrawn once. `transferred`
@@ -219,6 +224,7 @@ private:
     bool m_initialised = false;
     bool m_shutDown = false;
     bool m_workerEnded = true;
+    bool m_downloadOpen = false;  // OnDownloadFiles is checking the card or showing the dialog
 };
 
 }  // namespace voltaris

@@ -124,7 +124,16 @@ MeterModel::Answer MeterModel::answer(std::string_view frame, Clock::time_point 
             if (block.empty()) {
                 return {kRefused};
             }
-            return {"<" + block + ">", true};
+            std::string reply = "<" + block + ">";
+            const auto number = fields.size() == kLogNameLength + 5
+                                    ? parseHex(fields.substr(kLogNameLength + 1))
+                                    : std::nullopt;
+            if (m_faults.cutLogBlock >= 0 && number &&
+                static_cast<int>(*number) == m_faults.cutLogBlock) {
+                reply.resize(std::min(
+                    reply.size(), static_cast<std::size_t>(std::max(m_faults.cutLogBlockAt, 0))));
+            }
+            return {reply, true};
         }
         case 'Y':
             return {deleteFile(fields)};

@@ -244,6 +244,11 @@ bool MeterSimulator::addLogFile(const std::string& name, std::vector<std::uint8_
     return m_model.sdCard().add(name, std::move(content));
 }
 
+bool MeterSimulator::addRawLogFile(const std::string& name, std::vector<std::uint8_t> content) {
+    std::lock_guard lock(m_mutex);
+    return m_model.sdCard().addRaw(name, std::move(content));
+}
+
 std::vector<LogFile> MeterSimulator::logFiles() const {
     std::lock_guard lock(m_mutex);
     return m_model.sdCard().files();

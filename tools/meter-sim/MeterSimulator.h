@@ -65,6 +65,8 @@ public:
 
     // SD card: names of 6 characters (see isValidLogName), content in 27-byte records.
     bool addLogFile(const std::string& name, std::vector<std::uint8_t> content);
+    // Any 6 bytes as the name, as a hostile card could list it (see SdCard::addRaw).
+    bool addRawLogFile(const std::string& name, std::vector<std::uint8_t> content);
     [[nodiscard]] std::vector<LogFile> logFiles() const;
     bool removeLogFile(const std::string& name);
     void clearLogFiles();

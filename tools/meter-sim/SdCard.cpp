@@ -91,7 +91,11 @@ SdCard SdCard::withDefaultFiles() {
 }
 
 bool SdCard::add(const std::string& name, std::vector<std::uint8_t> content) {
-    if (!isValidLogName(name)) {
+    return isValidLogName(name) && addRaw(name, std::move(content));
+}
+
+bool SdCard::addRaw(const std::string& name, std::vector<std::uint8_t> content) {
+    if (name.size() != kLogNameLength) {
         return false;
     }
     auto it = std::find_if(m_files.begin(), m_files.end(),

@@ -49,6 +49,9 @@ public:
 
     // Adds or replaces a file; false when the name is not valid.
     bool add(const std::string& name, std::vector<std::uint8_t> content);
+    // Adds a file under any 6 bytes (a path separator, "..", control characters), as a faulty
+    // or hostile card could list it; false for another length.
+    bool addRaw(const std::string& name, std::vector<std::uint8_t> content);
     bool remove(std::string_view name);
     void clear() { m_files.clear(); }
     [[nodiscard]] const std::vector<LogFile>& files() const { return m_files; }

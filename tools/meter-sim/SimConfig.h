@@ -27,6 +27,9 @@ struct Faults {
     bool noTerminator = false;  // text replies lose their final '>'
     bool garbage = false;       // text replies replaced by garbage of the same length
     int cutBulkAt = -1;         // B and X replies stop after this many bytes (-1: whole)
+    // X replies for block number cutLogBlock (of any file) stop after cutLogBlockAt bytes.
+    int cutLogBlock = -1;
+    int cutLogBlockAt = 0;
     bool refuseL = false;       // L answers "<N>"
     bool refuseT = false;       // T answers "<N>"
     bool refuseS = false;       // S answers "<N>" and does not arm

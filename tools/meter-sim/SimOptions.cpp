@@ -8,6 +8,8 @@
 #include <map>
 #include <optional>
 
+#include "SdCard.h"
+
 namespace voltaris::sim {
 
 namespace {
@@ -81,6 +83,7 @@ std::string programUsage() {
            "  --late MS                 delay before every reply\n"
            "  --erased-eeprom           EEPROM reads 0xFF everywhere\n"
            "  --no-sd                   no SD card: U answers <Z>\n"
+           "  --log-file NAME:BYTES     SD-card file of that size (repeatable)\n"
            "  --fail-eeprom-read ADDR   V of that address gets no reply\n"
            "Other:\n"
            "  --verbose                 print received frames on standard error\n"
@@ -176,6 +179,18 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
         {"--cut-bulk", setInt(o.faults.cutBulkAt, 0, std::numeric_limits<int>::max())},
         {"--late", setInt(o.faults.lateBytesMs, 0, 60000)},
         {"--fail-eeprom-read", setInt(o.faults.failEepromReadAt, 0, 255)},
+        {"--log-file",
+         [&](const std::string& text) {
+             const auto colon = text.find(':');
+             const auto bytes = colon == std::string::npos
+                                    ? std::nullopt
+                                    : toInt(text.substr(colon + 1), 0, 64 * 1024 * 1024);
+             if (!bytes || !isValidLogName(text.substr(0, colon))) {
+                 return false;
+             }
+             o.logFiles.emplace_back(text.substr(0, colon), *bytes);
+             return true;
+         }},
         {"--refuse",
          [&](const std::string& text) {
              if (text.empty()) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimConfig.h"
@@ -13,6 +14,8 @@ struct ProgramOptions {
     Config config;
     Faults faults;
     bool erasedEeprom = false;
+    // SD-card files added by --log-file NAME:BYTES: that many bytes of log records.
+    std::vector<std::pair<std::string, int>> logFiles;
     bool verbose = false;  // print received frames on standard error
     bool help = false;
 };

@@ -36,6 +36,11 @@ int main(int argc, char** argv) {
     if (options.erasedEeprom) {
         simulator.eraseEeprom();
     }
+    for (const auto& [name, bytes] : options.logFiles) {
+        std::vector<std::uint8_t> content = makeLogRecords(bytes / kLogRecordSize + 1);
+        content.resize(static_cast<std::size_t>(bytes));
+        simulator.addLogFile(name, std::move(content));
+    }
     if (options.verbose) {
         simulator.setFrameObserver(
             [](const std::string& frame) { std::fprintf(stderr, "%s\n", frame.c_str()); });
