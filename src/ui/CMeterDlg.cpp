@@ -136,6 +136,8 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
     connect(c.calibration.storeFactory, &QPushButton::clicked, this,
             &CMeterDlg::OnStoreFactoryCalibration);
     connect(c.comPort, &QComboBox::currentIndexChanged, this, &CMeterDlg::OnEditChangePort);
+    connect(c.exportCsv, &QPushButton::clicked, this, &CMeterDlg::OnExportCsv);
+    connect(c.report, &QPushButton::clicked, this, &CMeterDlg::OnReport);
 
     // Enter and Escape are taken away before any control of this window sees them.
     qApp->installEventFilter(this);
