@@ -10,5 +10,6 @@ int runStatus(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runDetect(const QStringList& args);
 int runCapture(const QStringList& args);
+int runReport(const QStringList& args);
 
 }  // namespace voltaris::cli

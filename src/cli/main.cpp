@@ -25,6 +25,8 @@ const Command kCommands[] = {
     {"detect", voltaris::cli::runDetect, "find the meters and list them ([--port PATH]...)"},
     {"capture", voltaris::cli::runCapture,
      "run captures and print each analysed one ([--port PATH | --demo | --replay FILE...])"},
+    {"report", voltaris::cli::runReport,
+     "write the HTML report of raw capture files (FILE... --out DIR)"},
 };
 
 void printUsage() {
