@@ -62,7 +62,10 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 std::vector<std::string> ReportResourceFolders(const std::string& applicationFolder) {
     std::vector<std::string> folders{applicationFolder};
     if (QCoreApplication::instance() != nullptr) {
-        folders.push_back(QCoreApplication::applicationDirPath().toStdString());
+        const std::string program = QCoreApplication::applicationDirPath().toStdString();
+        folders.push_back(program);
+        // The data folder of an installation moved away from its configured prefix.
+        folders.push_back(program + "/../share/voltaris");
     }
     folders.emplace_back(VOLTARIS_DATA_DIR);
     return folders;

@@ -18,7 +18,8 @@ inline constexpr const char* kReportFileFormat = "%sVoltarisReport.html";
 inline constexpr const char* kReportLogoFormat = "%sKORVEX.gif";
 
 // Where the template and the logo are looked for, in order: `applicationFolder` (the working
-// directory at start-up), the folder of the running program, the installed data folder.
+// directory at start-up), the folder of the running program, the installed data folder (beside
+// the program's bin/ folder, then where it was configured to go).
 [[nodiscard]] std::vector<std::string> ReportResourceFolders(const std::string& applicationFolder);
 // `name` in the first of `folders` that holds it; in the first folder when none does, so that
 // the failure to read it names the place looked first.
