@@ -20,6 +20,7 @@
 #include "cli/FileScalingOptions.h"
 #include "cli/MeasurementJson.h"
 #include "cli/OutputFormat.h"
+#include "cli/ReportOutput.h"
 #include "cli/TextSummary.h"
 #include "device/CalibrationParams.h"
 
@@ -34,13 +35,14 @@ struct AnalyzeSettings {
     int limitClass = kNoLimits;
     int mode = kModeAbsolute;
     OutputFormat format = OutputFormat::Json;
+    QString csvFile;  // --csv: the export of the analysed capture
 };
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "voltaris-cli analyze: %s\n", qPrintable(message));
     std::fprintf(stderr,
                  "usage: voltaris-cli analyze FILE %s [--filter 0|1|2] [--limits none|A|B|C|D] "
-                 "[--mode 0..4] [--format text|json]\n",
+                 "[--mode 0..4] [--format text|json] [--csv OUT]\n",
                  FileScalingOptions::kUsage);
     return 2;
 }
@@ -55,7 +57,8 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     const QCommandLineOption limits("limits", "none, A, B, C or D", "CLASS");
     const QCommandLineOption mode("mode", "harmonics display mode 0..4", "M");
     const QCommandLineOption format = formatOption();
-    parser.addOptions({filter, limits, mode, format});
+    const QCommandLineOption csv("csv", "write the CSV export of the capture to OUT", "OUT");
+    parser.addOptions({filter, limits, mode, format, csv});
     scaling.addTo(parser);
     if (!parser.parse(args)) {
         return parser.errorText();
@@ -65,6 +68,10 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
         return files.isEmpty() ? "no capture file given" : "only one capture file is analysed";
     }
     s.file = files.first();
+    s.csvFile = parser.value(csv);
+    if (parser.isSet(csv) && s.csvFile.isEmpty()) {
+        return "--csv needs a file name";
+    }
 
     if (QString error = scaling.read(parser, s.scaling); !error.isEmpty()) {
         return error;
@@ -117,6 +124,10 @@ int runAnalyze(const QStringList& args) {
     StatisticsGrid stats;
     if (!DoCalculations(raw, options, *m, stats)) {
         return usageError("the capture could not be analysed");
+    }
+    if (!s.csvFile.isEmpty() &&
+        !WriteCsvFile("voltaris-cli analyze", s.csvFile.toStdString(), *m)) {
+        return 2;
     }
 
     const HarmonicArray* shown = harmonicDisplayValues(*m, s.mode);

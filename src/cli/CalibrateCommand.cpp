@@ -183,7 +183,7 @@ public:
         if (!capture) {
             return std::nullopt;  // the communication error was reported
         }
-        if (!AnalyseCapture(*capture, m_generation, m_filter, *m_measurements)) {
+        if (!AnalyseCapture(*capture, m_generation, m_filter, *m_measurements, m_statistics)) {
             std::fprintf(stderr, "%s: a capture of %d blocks could not be analysed\n",
                          kCommandName, capture->buffer.blockCount);
             return std::nullopt;
@@ -206,6 +206,7 @@ private:
     CaptureObserver m_observer{*m_shared};
     AcquisitionWorker m_worker{m_shared, m_observer, std::make_unique<MeterCaptureSource>()};
     std::unique_ptr<MeasurementSet> m_measurements = std::make_unique<MeasurementSet>();
+    StatisticsGrid m_statistics;  // the statistics the analysis keeps; calibrate prints none
     bool m_started = false;
 };
 

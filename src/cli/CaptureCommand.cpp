@@ -5,6 +5,7 @@
 // JSON or of text. Messages the window would show in a box go to standard error.
 #include <QString>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,12 +16,14 @@
 #include "acquisition/MeterCaptureSource.h"
 #include "acquisition/RawCaptureFile.h"
 #include "acquisition/ReplayCaptureSource.h"
+#include "analysis/EnergySeries.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOptions.h"
 #include "cli/CaptureOutput.h"
 #include "cli/ChartOutput.h"
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
+#include "cli/ReportOutput.h"
 #include "infra/Log.h"
 
 namespace voltaris::cli {
@@ -86,6 +89,8 @@ int runCapture(const QStringList& args) {
         return CaptureUsageError(error);
     }
     LogInit("VoltarisRT");
+    std::error_code cwdError;
+    const std::string applicationFolder = std::filesystem::current_path(cwdError).string();
     const bool replay = !s.replayFiles.isEmpty();
     CaptureOrigin origin = replay ? replayOrigin(s) : meterOrigin(s);
     if (!origin.source) {
@@ -123,6 +128,9 @@ int runCapture(const QStringList& args) {
     const int wanted = s.count > 0 ? s.count : (replay ? s.replayFiles.size() : 1);
     int printed = 0;
     auto m = std::make_unique<MeasurementSet>();
+    // Kept across the captures, as the window keeps them, for the report.
+    StatisticsGrid statistics;
+    energyReset(*m);
     std::unique_ptr<HandedCapture> last;
     bool failed = false;
     while (printed < wanted) {
@@ -133,7 +141,7 @@ int runCapture(const QStringList& args) {
             break;
         }
         const std::optional<LimitCheck> check =
-            AnalyseCapture(*capture, origin.generation, s.filter, *m);
+            AnalyseCapture(*capture, origin.generation, s.filter, *m, statistics);
         if (!check) {
             std::fprintf(stderr, "%s: a capture of %d blocks could not be analysed\n", kCommandName,
                          capture->buffer.blockCount);
@@ -162,6 +170,27 @@ int runCapture(const QStringList& args) {
     if (last && !s.chartsPrefix.isEmpty() && !failed &&
         !WritePageCharts(*m, s.filter, s.chartsPrefix.toStdString())) {
         return 2;
+    }
+    if (last && !s.csvFile.isEmpty() && !failed &&
+        !WriteCsvFile(kCommandName, s.csvFile.toStdString(), *m)) {
+        return 2;
+    }
+    if (last && !s.reportFolder.isEmpty() && !failed) {
+        PageSelections selections;
+        selections.filter = static_cast<int>(s.filter);
+        selections.title = s.title.toStdString();
+        const PageData data{*m, statistics, last->calibration, selections};
+        const std::optional<QJsonObject> report =
+            WriteCliReport(kCommandName,
+                           {.folder = s.reportFolder.toStdString(),
+                            .templatePath = {},
+                            .applicationFolder = applicationFolder,
+                            .hardwareVersion = last->buffer.hardwareVersion},
+                           data);
+        if (!report) {
+            return 2;
+        }
+        std::fprintf(stderr, "report written: %s\n", qPrintable((*report)["report"].toString()));
     }
     return failed ? 2 : 0;
 }

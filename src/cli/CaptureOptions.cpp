@@ -18,7 +18,7 @@ int CaptureUsageError(const QString& message) {
                  "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
                  "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
                  "[--count K] [--filter 0|1|2] [--format text|json] [--raw FILE] "
-                 "[--charts PREFIX] %s\n",
+                 "[--charts PREFIX] [--csv OUT] [--report DIR [--title TEXT]] %s\n",
                  FileScalingOptions::kUsage);
     return 2;
 }
@@ -35,6 +35,9 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
     const QCommandLineOption raw("raw", "write the last capture's bytes to FILE", "FILE");
     const QCommandLineOption charts("charts", "write the last capture's pages as PNG", "PREFIX");
+    const QCommandLineOption csv("csv", "write the last capture's CSV export to OUT", "OUT");
+    const QCommandLineOption report("report", "write the last capture's report into DIR", "DIR");
+    const QCommandLineOption title("title", "title of the report", "TEXT", "n/a");
     const FileScalingOptions scaling;
     QCommandLineOption devRoot("dev-root", "device folder to search for ports", "DIR", "/dev");
     QCommandLineOption sysRoot("sys-root", "sysfs folder describing the ports", "DIR", "/sys");
@@ -42,7 +45,7 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption format = formatOption();
     parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, format, raw, charts,
-                       devRoot, sysRoot});
+                       csv, report, title, devRoot, sysRoot});
     scaling.addTo(parser);
 
     struct Threshold {
@@ -127,12 +130,17 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
         s.filter = *captureFilterFromIndex(static_cast<int>(*v));
     }
     for (auto [option, target] :
-         {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix}}) {
+         {std::pair{&raw, &s.rawFile}, std::pair{&charts, &s.chartsPrefix},
+          std::pair{&csv, &s.csvFile}, std::pair{&report, &s.reportFolder}}) {
         *target = parser.value(*option);
         if (parser.isSet(*option) && target->isEmpty()) {
             return QString("--%1 needs a file name").arg(option->names().first());
         }
     }
+    if (parser.isSet(title) && !parser.isSet(report)) {
+        return "--title needs --report";
+    }
+    s.title = parser.value(title);
     if (QString error = scaling.read(parser, s.scaling); !error.isEmpty()) {
         return error;
     }

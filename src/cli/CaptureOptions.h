@@ -23,7 +23,10 @@ struct CaptureSettings {
     int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
-    QString chartsPrefix;  // --charts: the pages of the last capture as PNG files
+    QString chartsPrefix;   // --charts: the pages of the last capture as PNG files
+    QString csvFile;        // --csv: the CSV export of the last capture
+    QString reportFolder;   // --report: the report of the last capture
+    QString title = "n/a";  // --title: the report's title
     OutputFormat format = OutputFormat::Json;
     FileScaling scaling;  // what replayed files do not say
     QString devRoot;

@@ -25,12 +25,12 @@ QJsonObject CalibrationJson(const CalibrationParams& c) {
 }
 
 std::optional<LimitCheck> AnalyseCapture(const HandedCapture& capture, DeviceGeneration generation,
-                                         CaptureFilter filter, MeasurementSet& m) {
+                                         CaptureFilter filter, MeasurementSet& m,
+                                         StatisticsGrid& statistics) {
     AnalysisOptions options;
     options.filter = filter;
-    options.status = AcquisitionStatus::SingleRunning;  // each line stands alone: no energy
-    StatisticsGrid stats;
-    if (!DoCalculations(capture.raw(generation), options, m, stats)) {
+    options.status = static_cast<AcquisitionStatus>(capture.status);
+    if (!DoCalculations(capture.raw(generation), options, m, statistics)) {
         return std::nullopt;
     }
     return checkHarmonicLimits(kNoLimits, kModeAbsolute, *harmonicDisplayValues(m, kModeAbsolute),

@@ -15,11 +15,13 @@ namespace voltaris::cli {
 
 [[nodiscard]] QJsonObject CalibrationJson(const CalibrationParams& c);
 
-// Analyses the capture into `m` (each capture stands alone: no statistics kept, no energy
-// point) and checks its harmonics without a limit class; nothing when it cannot be analysed.
+// Analyses the capture into `m`, adding it to `statistics` and, when it came from a continuous
+// acquisition, to the energy series, as the window does; checks its harmonics without a limit
+// class. Nothing when it cannot be analysed.
 [[nodiscard]] std::optional<LimitCheck> AnalyseCapture(const HandedCapture& capture,
                                                        DeviceGeneration generation,
-                                                       CaptureFilter filter, MeasurementSet& m);
+                                                       CaptureFilter filter, MeasurementSet& m,
+                                                       StatisticsGrid& statistics);
 
 // The JSON object of an analysed capture.
 [[nodiscard]] QJsonObject CaptureJson(const HandedCapture& capture, const MeasurementSet& m,

@@ -32,9 +32,16 @@ bool WritePageCharts(const MeasurementSet& m, CaptureFilter filter, const std::s
 }
 
 bool CommandRendersCharts(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "report") == 0) {
+        return true;
+    }
     for (int k = 2; k < argc; ++k) {
-        if (std::strcmp(argv[k], "--charts") == 0 || std::strncmp(argv[k], "--charts=", 9) == 0) {
-            return true;
+        for (const char* option : {"--charts", "--report"}) {
+            const std::size_t length = std::strlen(option);
+            if (std::strncmp(argv[k], option, length) == 0 &&
+                (argv[k][length] == '\0' || argv[k][length] == '=')) {
+                return true;
+            }
         }
     }
     return false;

@@ -15,5 +15,6 @@ int runFiles(const QStringList& args);
 int runDownload(const QStringList& args);
 int runDelete(const QStringList& args);
 int runLogPeriod(const QStringList& args);
+int runReport(const QStringList& args);
 
 }  // namespace voltaris::cli

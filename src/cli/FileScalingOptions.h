@@ -27,7 +27,8 @@ public:
     // Reads the options given into `scaling`; an error message, empty when all are valid.
     [[nodiscard]] QString read(const QCommandLineParser& parser, FileScaling& scaling) const;
 
-    static constexpr const char* kUsage = "[--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]";
+    static constexpr const char* kUsage =
+        "[--gain-v G] [--gain-i G] [--ticks T] [--generation 1|2]";
 
 private:
     QCommandLineOption m_gainV;

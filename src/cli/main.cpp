@@ -33,6 +33,8 @@ const Command kCommands[] = {
     {"delete", voltaris::cli::runDelete, "delete SD-card files (--port PATH NAME...)"},
     {"log-period", voltaris::cli::runLogPeriod,
      "set the meter's logging period (--port PATH VALUE)"},
+    {"report", voltaris::cli::runReport,
+     "write the HTML report of raw capture files (FILE... --out DIR)"},
 };
 
 void printUsage() {

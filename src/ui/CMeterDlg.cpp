@@ -137,6 +137,8 @@ CMeterDlg::CMeterDlg(MessageService& messages, StartupOptions options, QWidget* 
             &CMeterDlg::OnStoreFactoryCalibration);
     connect(c.comPort, &QComboBox::currentIndexChanged, this, &CMeterDlg::OnEditChangePort);
     connect(c.download, &QPushButton::clicked, this, &CMeterDlg::OnDownloadFiles);
+    connect(c.exportCsv, &QPushButton::clicked, this, &CMeterDlg::OnExportCsv);
+    connect(c.report, &QPushButton::clicked, this, &CMeterDlg::OnReport);
 
     // Enter and Escape are taken away before any control of this window sees them.
     qApp->installEventFilter(this);

@@ -22,6 +22,7 @@
 #include "analysis/Statistics.h"
 #include "device/MeterDetection.h"
 #include "files/FolderChooser.h"
+#include "files/SaveFileDialog.h"
 #include "ui/MainControls.h"
 
 class QCloseEvent;
@@ -53,6 +54,8 @@ struct StartupOptions {
     std::function<std::unique_ptr<CaptureSource>()> captureSource;
     // How the report and the download ask for a folder; null: the folder chooser dialog.
     std::shared_ptr<FolderChooser> folderChooser;
+    // How "Export CSV" asks for the file name; empty: the save-file dialog.
+    SaveFileChooser saveFileChooser;
 };
 
 // One headline and detail pair shown in the start-up box.
@@ -126,6 +129,12 @@ public:
     void DrawChartWaveforms(const char* prefix);
     void OnAbout();
 
+    // --- Files (CMeterDlgFiles.cpp) ---
+    // The samples of the last analysed capture to a CSV file chosen in the save-file dialog.
+    void OnExportCsv();
+    // The report of the last capture into a folder chosen in the folder chooser.
+    void OnReport();
+
     // --- For the screenshot mode and tests ---
     [[nodiscard]] MainControls& controls() { return m_controls; }
     [[nodiscard]] AcquisitionShared& shared() { return *m_shared; }
@@ -194,6 +203,8 @@ private:
     std::unique_ptr<MeasurementSet> m_measurements;  // about 1 MB
     // The calibration the last analysed capture was scaled with: new gains start from it.
     CalibrationParams m_analysedCalibration;
+    // The hardware version the meter reported with the last analysed capture.
+    std::uint16_t m_analysedHardwareVersion = 0;
     // The Calibration page's entries as last read from its fields.
     CalibrationActuals m_actuals;
     std::uint16_t m_factorySerial = 0;

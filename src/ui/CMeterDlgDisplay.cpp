@@ -60,6 +60,7 @@ bool CMeterDlg::analyse(const HandedCapture& capture, int filter) {
         return false;
     }
     m_analysedCalibration = capture.calibration;
+    m_analysedHardwareVersion = capture.buffer.hardwareVersion;
     return true;
 }
 
