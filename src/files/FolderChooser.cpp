@@ -1,29 +1,29 @@
-// The window's folder chooser, through the platform's folder dialog for now.
+// The window's folder chooser: the folder dialog, run modal.
 #include "files/FolderChooser.h"
 
-#include <QFileDialog>
+#include "files/CFolderDialog.h"
 
 namespace voltaris {
 
 namespace {
 
-class PlatformFolderChooser final : public FolderChooser {
+class DialogFolderChooser final : public FolderChooser {
 public:
     std::optional<std::string> chooseFolder(QWidget* parent, const std::string& title,
                                             const std::string& initialFolder) override {
-        const QString folder = QFileDialog::getExistingDirectory(
-            parent, QString::fromStdString(title), QString::fromStdString(initialFolder));
-        if (folder.isEmpty()) {
+        CFolderDialog dialog(initialFolder, parent);
+        dialog.setWindowTitle(QString::fromStdString(title));
+        if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return folder.endsWith('/') ? folder.toStdString() : (folder + '/').toStdString();
+        return dialog.SelectedFolder();
     }
 };
 
 }  // namespace
 
 std::unique_ptr<FolderChooser> MakeDialogFolderChooser() {
-    return std::make_unique<PlatformFolderChooser>();
+    return std::make_unique<DialogFolderChooser>();
 }
 
 }  // namespace voltaris
