@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "acquisition/WorkerMessages.h"
 #include "meter-sim/Eeprom.h"
 #include "support/ChildProcess.h"
 #include "support/SimulatedMeter.h"
@@ -142,6 +143,16 @@ TEST_F(CalibrateCommand, UsageAndDeviceErrorsExitTwo) {
         none);
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_NE(missing.err.find("no meter answers on"), std::string::npos) << missing.err;
+
+    // A meter that refuses the EEPROM writes: the worker's message and exit 2, no JSON.
+    sim::Faults faults;
+    faults.refuseW = true;
+    meter.sim.setFaults(faults);
+    const test::ProgramRun refused =
+        run({"--vrms-actual", "230", "--irms-actual", "1000", "--password", "271828"});
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_NE(refused.err.find(kCalibrationStoreErrorText), std::string::npos) << refused.err;
+    EXPECT_TRUE(refused.out.empty()) << refused.out;
 }
 
 }  // namespace

@@ -31,6 +31,24 @@ sim::Config miscalibratedMeter() {
     return config;
 }
 
+// Answers every box with OK; `onQuestion` runs while an OK/Cancel box is open.
+class QuestionMessages final : public MessageService {
+public:
+    MessageAnswer show(QWidget*, const std::string& text, const std::string& caption,
+                       MessageButtons buttons) override {
+        m_shown.push_back({text, caption, buttons});
+        if (buttons == MessageButtons::OkCancel && onQuestion) {
+            onQuestion();
+        }
+        return MessageAnswer::Ok;
+    }
+    [[nodiscard]] const std::vector<ShownMessage>& shown() const { return m_shown; }
+    std::function<void()> onQuestion;
+
+private:
+    std::vector<ShownMessage> m_shown;
+};
+
 class CalibrationPage : public ::testing::Test {
 protected:
     // The window on the simulated meter, with one Single capture of 85 periods on the page.
@@ -92,7 +110,7 @@ protected:
     CalibrationControls& k() { return c().calibration; }
 
     SimulatedMeter meter{miscalibratedMeter(), MeterPort::Free};
-    AutoAnswerMessageService messages{false};
+    QuestionMessages messages;
     std::unique_ptr<WindowUnderTest> window;
 };
 
@@ -130,8 +148,13 @@ TEST_F(CalibrationPage, RefusalsComeInOrderAndChangeNothing) {
     EXPECT_EQ(messages.shown()[messages.shown().size() - 2].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(press(k().restoreFactory),
               (std::vector<std::string>{"Recall factory calibration ?", kWrongPassword}));
+    // Run pressed while the question is open: the store is refused when it is answered.
+    fill("230", "1000", kCalibrationPasswordReference);
+    messages.onQuestion = [&] { QTest::mouseClick(c().run, Qt::LeftButton); };
+    EXPECT_EQ(press(k().store),
+              (std::vector<std::string>{kConfirm, "Calibration impossible : Acquisition on going"}));
+    messages.onQuestion = nullptr;
     // Restoring needs an idle acquisition, nothing else.
-    QTest::mouseClick(c().run, Qt::LeftButton);
     EXPECT_EQ(press(k().restoreFactory),
               std::vector<std::string>{"Failed : Acquisition on going"});
     fill("230", "1000", kCalibrationPasswordReference);

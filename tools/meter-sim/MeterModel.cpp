@@ -105,7 +105,7 @@ MeterModel::Answer MeterModel::answer(std::string_view frame, Clock::time_point 
         case 'W': {
             const auto address = fields.size() == 4 ? parseHex(fields.substr(0, 2)) : std::nullopt;
             const auto value = fields.size() == 4 ? parseHex(fields.substr(2, 2)) : std::nullopt;
-            if (!address || !value) {
+            if (!address || !value || m_faults.refuseW) {
                 return {kRefused};
             }
             m_eeprom[*address] = static_cast<std::uint8_t>(*value);

@@ -33,6 +33,7 @@ struct Faults {
     bool refuseL = false;       // L answers "<N>"
     bool refuseT = false;       // T answers "<N>"
     bool refuseS = false;       // S answers "<N>" and does not arm
+    bool refuseW = false;       // W answers "<N>" and writes nothing
     int lateBytesMs = 0;        // delay before every reply
     bool noSdCard = false;      // U, X and Y answer "<Z>"
     int failEepromReadAt = -1;  // V of this address gets no reply

@@ -79,7 +79,7 @@ std::string programUsage() {
            "  --no-terminator           text replies lose their final '>'\n"
            "  --garbage                 text replies replaced by garbage\n"
            "  --cut-bulk N              B and X replies stop after N bytes\n"
-           "  --refuse L|T|S            answer <N> to that command (repeatable, e.g. LT)\n"
+           "  --refuse L|T|S|W          answer <N> to that command (repeatable, e.g. LT)\n"
            "  --late MS                 delay before every reply\n"
            "  --erased-eeprom           EEPROM reads 0xFF everywhere\n"
            "  --no-sd                   no SD card: U answers <Z>\n"
@@ -207,6 +207,9 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
                          break;
                      case 'S':
                          f.refuseS = true;
+                         break;
+                     case 'W':
+                         f.refuseW = true;
                          break;
                      default:
                          return false;
