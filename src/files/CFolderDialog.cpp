@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace voltaris {
@@ -193,6 +194,12 @@ bool CFolderDialog::eventFilter(QObject* watched, QEvent* event) {
         return true;  // Enter in the list opens the folder, it does not accept the dialog
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void CFolderDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The first focus selects the whole field; the folder is shown with the caret at its end.
+    QTimer::singleShot(0, this, &CFolderDialog::focusPath);
 }
 
 void CFolderDialog::done(int result) {

@@ -68,6 +68,9 @@ TEST_F(FolderDialog, StartsInTheInitialFolderWithItsSeparatorAndTheFixedTexts) {
     EXPECT_TRUE(dialog->controls().open->isDefault());
     EXPECT_EQ(field(*dialog), root() + "/");
     EXPECT_EQ(dialog->SelectedFolder(), root() + "/");
+    QApplication::processEvents();
+    EXPECT_FALSE(dialog->controls().path->hasSelectedText());
+    EXPECT_EQ(dialog->controls().path->cursorPosition(), dialog->controls().path->text().size());
 }
 
 TEST_F(FolderDialog, EnterOnAMissingFolderAsksThenYesCreatesItWithItsParents) {
