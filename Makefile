@@ -40,8 +40,10 @@ tsan: deps
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp $(TSAN_OPTIONS)" \
 	    $(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DVOLTARIS_SANITIZE=thread"
 
+# UBSan only prints by default: halting makes every undefined-behaviour report fail its test.
 asan: deps
-	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
+	UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1 $(UBSAN_OPTIONS)" \
+	    $(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
 
 # The programs, the report's template and logo, the menu entry and the icon under PREFIX
 # (DESTDIR is honoured, for packaging).
