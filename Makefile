@@ -7,8 +7,9 @@ CMAKE_ARGS ?=
 PACKAGES   := g++ cmake ninja-build pkg-config qt6-base-dev libqcustomplot-dev libgtest-dev \
               libgmock-dev libbenchmark-dev xvfb xauth
 PORT       ?=
+PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test tsan asan bench clean format
+.PHONY: all deps build run test tsan asan bench soak install clean format
 
 all: build
 
@@ -39,11 +40,24 @@ tsan: deps
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp $(TSAN_OPTIONS)" \
 	    $(MAKE) test BUILD=build-tsan CMAKE_ARGS="-DVOLTARIS_SANITIZE=thread"
 
+# UBSan only prints by default: halting makes every undefined-behaviour report fail its test.
 asan: deps
-	$(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
+	UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1 $(UBSAN_OPTIONS)" \
+	    $(MAKE) test BUILD=build-asan CMAKE_ARGS="-DVOLTARIS_SANITIZE=address"
+
+# The programs, the report's template and logo, the menu entry and the icon under PREFIX
+# (DESTDIR is honoured, for packaging).
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+# Minutes each: the window in demonstration mode for 10 000 captures with its memory printed,
+# then 1 000 captures from the simulator with faults switched on and off.
+soak: build
+	$(BUILD)/bench/soak_window
+	$(BUILD)/bench/soak_faults
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

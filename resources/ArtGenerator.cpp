@@ -1,5 +1,6 @@
 // Draws the application icon and the small logo of the control panel as PNG files, at build
-// time, so that the pictures live as readable code rather than as binary blobs.
+// time, so that the pictures live as readable code rather than as binary blobs. The icon is
+// drawn twice: 64 pixels for the window, 256 for the desktop's menu once installed.
 // Usage: voltaris_art_generator OUTPUT_FOLDER
 #include <QDir>
 #include <QFont>
@@ -116,6 +117,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool written = drawIcon(64).save(folder.filePath("voltaris_icon.png"), "PNG") &&
+                         drawIcon(256).save(folder.filePath("voltaris_icon_256.png"), "PNG") &&
                          drawLogo(120, 36).save(folder.filePath("voltaris_logo.png"), "PNG");
     if (!written) {
         std::fprintf(stderr, "cannot write the pictures into %s\n", argv[1]);
