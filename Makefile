@@ -8,7 +8,7 @@ PACKAGES   := g++ cmake ninja-build pkg-config qt6-base-dev libqcustomplot-dev l
               libgmock-dev libbenchmark-dev xvfb xauth
 PORT       ?=
 
-.PHONY: all deps build run test tsan asan bench clean format
+.PHONY: all deps build run test tsan asan bench clean format fuzz
 
 all: build
 
@@ -45,8 +45,18 @@ asan: deps
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
 
+# The libFuzzer targets of fuzz/, built with clang in their own tree and run one after the other
+# for FUZZ_SECONDS each; `make test` never builds or runs them.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD   ?= build-fuzz
+fuzz: deps
+	@$(MAKE) deps PACKAGES="clang libclang-rt-14-dev"
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVOLTARIS_FUZZ=ON $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-tsan build-asan
+	rm -rf build build-tsan build-asan build-fuzz
