@@ -9,7 +9,7 @@ PACKAGES   := g++ cmake ninja-build pkg-config qt6-base-dev libqcustomplot-dev l
 PORT       ?=
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build run test tsan asan bench soak install clean format
+.PHONY: all deps build run test tsan asan bench soak install clean format fuzz
 
 all: build
 
@@ -59,8 +59,18 @@ soak: build
 	$(BUILD)/bench/soak_window
 	$(BUILD)/bench/soak_faults
 
+# The libFuzzer targets of fuzz/, built with clang in their own tree and run one after the other
+# for FUZZ_SECONDS each; `make test` never builds or runs them.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD   ?= build-fuzz
+fuzz: deps
+	@$(MAKE) deps PACKAGES="clang libclang-rt-14-dev"
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVOLTARIS_FUZZ=ON $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-tsan build-asan
+	rm -rf build build-tsan build-asan build-fuzz
