@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
 #include "cli/OutputFormat.h"
@@ -59,7 +60,7 @@ int runDetect(const QStringList& args) {
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, "voltaris-cli detect [--port PATH]... [--format text|json]");
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {

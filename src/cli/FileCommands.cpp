@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "device/CardFiles.h"
 #include "device/MeterCommands.h"
@@ -48,7 +49,7 @@ bool parse(const char* command, QCommandLineParser& parser, const QStringList& a
     }
     help = parser.isSet(helpOption);
     if (help) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, QString("voltaris-cli %1 [options]").arg(command));
     }
     return true;
 }

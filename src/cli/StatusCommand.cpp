@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdio>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/OutputFormat.h"
 #include "cli/TextSummary.h"
@@ -26,7 +27,7 @@ int runStatus(const QStringList& args) {
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, "voltaris-cli status --port PATH [--format text|json]");
         return 0;
     }
     const QString path = parser.value(portOption);
