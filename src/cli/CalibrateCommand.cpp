@@ -268,7 +268,7 @@ int runCalibrate(const QStringList& args) {
     const std::string path = s.port.toStdString();
     DetectionResult found = lookUpMeterOn(path);
     if (found.meters.empty()) {
-        std::fprintf(stderr, "%s: no meter answers on %s\n", kCommandName, path.c_str());
+        std::fprintf(stderr, "%s: %s\n", kCommandName, lookUpFailureText(found, path).c_str());
         return 2;
     }
     CalibrationSession session(found.meters.front(), s.periods, s.filter);

@@ -66,7 +66,7 @@ CaptureOrigin meterOrigin(const CaptureSettings& s) {
         const std::string path = s.port.toStdString();
         DetectionResult result = lookUpMeterOn(path);
         if (result.meters.empty()) {
-            std::fprintf(stderr, "%s: no meter answers on %s\n", kCommandName, path.c_str());
+            std::fprintf(stderr, "%s: %s\n", kCommandName, lookUpFailureText(result, path).c_str());
             return origin;
         }
         origin.meter = std::move(result.meters.front());
