@@ -143,8 +143,12 @@ std::string ProbeFailureText(const PortProbe& probe) {
     }
     const std::string excerpt = "\"" + EscapedExcerpt(probe.reply) + "\"";
     if (probe.answered) {
-        return "the device on " + probe.path + " answered a status of no known meter generation: " +
-               excerpt;
+        return "the device on " + probe.path +
+               " answered a status of no known meter generation: " + excerpt;
+    }
+    if (probe.reply.size() == kStatusReplyLength) {
+        return "the device on " + probe.path +
+               " answered something that is not a meter's status: " + excerpt;
     }
     return formatText("the device on %s answered %zu bytes instead of a meter's %zu-byte status: ",
                       probe.path.c_str(), probe.reply.size(), kStatusReplyLength) +

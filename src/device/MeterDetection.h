@@ -43,11 +43,11 @@ struct DetectedMeter {
 
 // What one probed port gave, so that a caller can say why no meter was found on it.
 struct PortProbe {
-    std::string path;
+    std::string path{};
     bool meter = false;     // a meter answered
     int openError = 0;      // the system's error code when the port did not open
     bool answered = false;  // a reply of the status shape came
-    std::string reply;      // the last reply received, as received (empty: silence)
+    std::string reply{};    // the last reply received, as received (empty: silence)
 };
 
 struct DetectionResult {
