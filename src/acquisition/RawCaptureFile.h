@@ -19,8 +19,9 @@ struct RawCaptureFile {
     std::vector<std::int16_t> current;
 };
 
-// Checks that `path` is a readable file of kMinCaptureBlocks to kMaxCaptureBlocks (3 to 92) whole blocks without reading it; returns
-// its block count, or nothing with `error` saying why.
+// Checks that `path` is a readable regular file of kMinCaptureBlocks to kMaxCaptureBlocks (3 to
+// 92) whole blocks without reading it; returns its block count, or nothing with `error` saying
+// why. A FIFO, a device, a folder or a /proc file is refused up front, never waited on.
 [[nodiscard]] std::optional<std::uint32_t> CheckRawCaptureFile(const std::string& path,
                                                                std::string& error);
 

@@ -16,10 +16,12 @@
 #include "analysis/HarmonicsCoupling.h"
 #include "analysis/Measurements.h"
 #include "cli/ArgumentValues.h"
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/FileScalingOptions.h"
 #include "cli/MeasurementJson.h"
 #include "cli/OutputFormat.h"
+#include "cli/OutputPaths.h"
 #include "cli/ReportOutput.h"
 #include "cli/TextSummary.h"
 #include "device/CalibrationParams.h"
@@ -29,6 +31,7 @@ namespace voltaris::cli {
 namespace {
 
 struct AnalyzeSettings {
+    bool help = false;  // --help was asked and printed
     QString file;
     FileScaling scaling;
     CaptureFilter filter = CaptureFilter::LowPass2k;
@@ -38,12 +41,15 @@ struct AnalyzeSettings {
     QString csvFile;  // --csv: the export of the analysed capture
 };
 
+QString usageLine() {
+    return QString("voltaris-cli analyze FILE %1 [--filter 0|1|2] [--limits none|A|B|C|D] "
+                   "[--mode 0..4] [--format text|json] [--csv OUT]")
+        .arg(FileScalingOptions::kUsage);
+}
+
 int usageError(const QString& message) {
     std::fprintf(stderr, "voltaris-cli analyze: %s\n", qPrintable(message));
-    std::fprintf(stderr,
-                 "usage: voltaris-cli analyze FILE %s [--filter 0|1|2] [--limits none|A|B|C|D] "
-                 "[--mode 0..4] [--format text|json] [--csv OUT]\n",
-                 FileScalingOptions::kUsage);
+    std::fprintf(stderr, "usage: %s\n", qPrintable(usageLine()));
     return 2;
 }
 
@@ -60,8 +66,14 @@ QString parseArguments(const QStringList& args, AnalyzeSettings& s) {
     const QCommandLineOption csv("csv", "write the CSV export of the capture to OUT", "OUT");
     parser.addOptions({filter, limits, mode, format, csv});
     scaling.addTo(parser);
+    const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(args)) {
         return parser.errorText();
+    }
+    if (parser.isSet(help)) {
+        PrintCommandHelp(parser, usageLine());
+        s.help = true;
+        return {};
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() != 1) {
@@ -107,6 +119,15 @@ int runAnalyze(const QStringList& args) {
     AnalyzeSettings s;
     if (const QString error = parseArguments(args, s); !error.isEmpty()) {
         return usageError(error);
+    }
+    if (s.help) {
+        return 0;
+    }
+    if (!s.csvFile.isEmpty()) {
+        if (const std::string error = CheckOutputFile(s.csvFile.toStdString()); !error.empty()) {
+            std::fprintf(stderr, "voltaris-cli analyze: %s\n", error.c_str());
+            return 2;
+        }
     }
     std::string error;
     const std::optional<RawCaptureFile> file = ReadRawCaptureFile(s.file.toStdString(), error);

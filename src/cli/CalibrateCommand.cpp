@@ -20,6 +20,7 @@
 #include "cli/ArgumentValues.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOutput.h"
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
 #include "infra/Log.h"
@@ -34,6 +35,7 @@ constexpr int kDefaultCalibrationPeriods = kMaxPeriodCount;
 enum class CalibrateMode { User, RestoreFactory, Factory };
 
 struct CalibrateSettings {
+    bool help = false;  // --help was asked and printed
     QString port;
     CalibrateMode mode = CalibrateMode::User;
     CalibrationActuals actuals;
@@ -43,14 +45,16 @@ struct CalibrateSettings {
     CaptureFilter filter = CaptureFilter::LowPass2k;
 };
 
+constexpr const char* kUsage =
+    "voltaris-cli calibrate --port PATH --vrms-actual V --irms-actual MA "
+    "--password PW [--periods N] [--filter 0|1|2]\n"
+    "       voltaris-cli calibrate --port PATH --restore-factory --password PW\n"
+    "       voltaris-cli calibrate --port PATH --mfg --serial N --vrms-actual V "
+    "--irms-actual MA [--periods N] [--filter 0|1|2]";
+
 int usageError(const QString& message) {
     std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(message));
-    std::fprintf(stderr,
-                 "usage: voltaris-cli calibrate --port PATH --vrms-actual V --irms-actual MA "
-                 "--password PW [--periods N] [--filter 0|1|2]\n"
-                 "       voltaris-cli calibrate --port PATH --restore-factory --password PW\n"
-                 "       voltaris-cli calibrate --port PATH --mfg --serial N --vrms-actual V "
-                 "--irms-actual MA [--periods N] [--filter 0|1|2]\n");
+    std::fprintf(stderr, "usage: %s\n", kUsage);
     return 2;
 }
 
@@ -77,8 +81,14 @@ QString parseArguments(const QStringList& args, CalibrateSettings& s) {
     const QCommandLineOption mfg("mfg", "store a factory calibration and the serial number");
     const QCommandLineOption serial("serial", "serial number of a factory calibration", "N");
     parser.addOptions({port, vrms, irms, password, periods, filter, restore, mfg, serial});
+    const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(args)) {
         return parser.errorText();
+    }
+    if (parser.isSet(help)) {
+        PrintCommandHelp(parser, kUsage);
+        s.help = true;
+        return {};
     }
     if (!parser.positionalArguments().isEmpty()) {
         return QString("unexpected argument '%1'").arg(parser.positionalArguments().first());
@@ -238,6 +248,9 @@ int runCalibrate(const QStringList& args) {
     if (const QString error = parseArguments(args, s); !error.isEmpty()) {
         return usageError(error);
     }
+    if (s.help) {
+        return 0;
+    }
     // Checks that need no capture come first, so that a refusal touches nothing on the meter.
     std::uint16_t serialNumber = 0;
     if (s.mode == CalibrateMode::Factory) {
@@ -255,7 +268,7 @@ int runCalibrate(const QStringList& args) {
     const std::string path = s.port.toStdString();
     DetectionResult found = lookUpMeterOn(path);
     if (found.meters.empty()) {
-        std::fprintf(stderr, "%s: no meter answers on %s\n", kCommandName, path.c_str());
+        std::fprintf(stderr, "%s: %s\n", kCommandName, lookUpFailureText(found, path).c_str());
         return 2;
     }
     CalibrationSession session(found.meters.front(), s.periods, s.filter);

@@ -4,6 +4,8 @@
 // for one single or K continuous captures, and prints each analysed capture as one line of
 // JSON or of text. Messages the window would show in a box go to standard error.
 #include <QString>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -64,7 +66,7 @@ CaptureOrigin meterOrigin(const CaptureSettings& s) {
         const std::string path = s.port.toStdString();
         DetectionResult result = lookUpMeterOn(path);
         if (result.meters.empty()) {
-            std::fprintf(stderr, "%s: no meter answers on %s\n", kCommandName, path.c_str());
+            std::fprintf(stderr, "%s: %s\n", kCommandName, lookUpFailureText(result, path).c_str());
             return origin;
         }
         origin.meter = std::move(result.meters.front());
@@ -87,6 +89,13 @@ int runCapture(const QStringList& args) {
     CaptureSettings s;
     if (const QString error = ParseCaptureArguments(args, s); !error.isEmpty()) {
         return CaptureUsageError(error);
+    }
+    if (s.help) {
+        return 0;
+    }
+    if (const QString error = CheckCaptureOutputs(s); !error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(error));
+        return 2;
     }
     LogInit("VoltarisRT");
     std::error_code cwdError;
@@ -133,8 +142,17 @@ int runCapture(const QStringList& args) {
     energyReset(*m);
     std::unique_ptr<HandedCapture> last;
     bool failed = false;
+    const auto triggerTimeout = std::chrono::milliseconds(std::llround(s.triggerTimeout * 1000));
     while (printed < wanted) {
-        std::unique_ptr<HandedCapture> capture = observer.nextCapture();
+        std::unique_ptr<HandedCapture> capture = s.triggerTimeout > 0
+                                                     ? observer.nextCapture(triggerTimeout)
+                                                     : observer.nextCapture();
+        if (!capture && observer.triggerTimedOut()) {
+            std::fprintf(stderr, "%s: no trigger within %g s (--trigger-timeout); gave up waiting\n",
+                         kCommandName, s.triggerTimeout);
+            failed = true;
+            break;
+        }
         if (!capture) {
             // A communication error (already reported), or the last replayed file was read.
             failed = observer.communicationError();

@@ -9,14 +9,23 @@
 namespace voltaris::cli {
 
 void CaptureObserver::phaseChanged(int phase) {
-    if (phase != WorkerPhaseStopped) {
-        return;
-    }
+    bool notify = phase == WorkerPhaseStopped;
     {
         std::lock_guard lock(m_mutex);
-        m_idleSeen = true;
+        if (phase != WorkerPhaseWaiting) {
+            m_waitingSince.reset();
+        } else if (!m_waitingSince) {
+            // A waiter with a trigger timeout now has a deadline.
+            m_waitingSince = std::chrono::steady_clock::now();
+            notify = true;
+        }
+        if (phase == WorkerPhaseStopped) {
+            m_idleSeen = true;
+        }
     }
-    m_changed.notify_all();
+    if (notify) {
+        m_changed.notify_all();
+    }
 }
 
 void CaptureObserver::captureRead(bool transferred) {
@@ -71,6 +80,32 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
         return capture || m_ended || m_communicationError;
     });
     return capture;
+}
+
+std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
+    std::chrono::milliseconds triggerTimeout) {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        std::unique_ptr<HandedCapture> capture = m_handOver.next();
+        if (capture || m_ended || m_communicationError) {
+            return capture;
+        }
+        if (!m_waitingSince) {
+            m_changed.wait(lock);
+            continue;
+        }
+        const auto deadline = *m_waitingSince + triggerTimeout;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_triggerTimedOut = true;
+            return nullptr;
+        }
+        m_changed.wait_until(lock, deadline);
+    }
+}
+
+bool CaptureObserver::triggerTimedOut() const {
+    std::lock_guard lock(m_mutex);
+    return m_triggerTimedOut;
 }
 
 bool CaptureObserver::storeFailed() const {

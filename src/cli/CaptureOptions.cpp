@@ -8,19 +8,46 @@
 #include "acquisition/TriggerConditions.h"
 #include "analysis/Measurements.h"
 #include "cli/ArgumentValues.h"
+#include "cli/CommandHelp.h"
+#include "cli/OutputPaths.h"
 
 namespace voltaris::cli {
 
+namespace {
+constexpr int kMaxTriggerTimeout = 86400;
+}  // namespace
+
+QString CaptureUsage() {
+    return QString("voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
+                   "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
+                   "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
+                   "[--count K] [--trigger-timeout SECONDS] [--filter 0|1|2] "
+                   "[--format text|json] [--raw FILE] [--charts PREFIX] [--csv OUT] "
+                   "[--report DIR [--title TEXT]] %1")
+        .arg(FileScalingOptions::kUsage);
+}
+
 int CaptureUsageError(const QString& message) {
     std::fprintf(stderr, "voltaris-cli capture: %s\n", qPrintable(message));
-    std::fprintf(stderr,
-                 "usage: voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
-                 "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
-                 "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
-                 "[--count K] [--filter 0|1|2] [--format text|json] [--raw FILE] "
-                 "[--charts PREFIX] [--csv OUT] [--report DIR [--title TEXT]] %s\n",
-                 FileScalingOptions::kUsage);
+    std::fprintf(stderr, "usage: %s\n", qPrintable(CaptureUsage()));
     return 2;
+}
+
+QString CheckCaptureOutputs(const CaptureSettings& s) {
+    const std::pair<const QString&, std::string (*)(const std::string&)> outputs[] = {
+        {s.rawFile, CheckOutputFile},
+        {s.csvFile, CheckOutputFile},
+        {s.chartsPrefix, CheckOutputPrefix},
+        {s.reportFolder, CheckOutputFolder},
+    };
+    for (const auto& [path, check] : outputs) {
+        if (!path.isEmpty()) {
+            if (const std::string error = check(path.toStdString()); !error.empty()) {
+                return QString::fromStdString(error);
+            }
+        }
+    }
+    return {};
 }
 
 QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
@@ -32,6 +59,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     const QCommandLineOption periods("periods", "mains periods per capture, 1..85", "N");
     const QCommandLineOption preTrigger("pretrigger", "pre-trigger, 0..periods-1", "N");
     const QCommandLineOption count("count", "K continuous captures instead of one single", "K");
+    const QCommandLineOption triggerTimeout(
+        "trigger-timeout", "give up after SECONDS armed without a trigger", "SECONDS");
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
     const QCommandLineOption raw("raw", "write the last capture's bytes to FILE", "FILE");
     const QCommandLineOption charts("charts", "write the last capture's pages as PNG", "PREFIX");
@@ -45,8 +74,9 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption format = formatOption();
     parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, format, raw, charts,
-                       csv, report, title, devRoot, sysRoot});
+                       csv, report, title, devRoot, sysRoot, triggerTimeout});
     scaling.addTo(parser);
+    const QCommandLineOption help = parser.addHelpOption();
 
     struct Threshold {
         QCommandLineOption option;
@@ -69,6 +99,11 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     }
     if (!parser.parse(args)) {
         return parser.errorText();
+    }
+    if (parser.isSet(help)) {
+        PrintCommandHelp(parser, CaptureUsage());
+        s.help = true;
+        return {};
     }
 
     s.demo = parser.isSet(demo);
@@ -121,6 +156,20 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
             return "--count needs a positive integer";
         }
         s.count = static_cast<int>(*v);
+    }
+    if (parser.isSet(triggerTimeout)) {
+        // Bounded to a day, so that the deadline arithmetic cannot overflow.
+        const std::optional<double> v = finiteNumber(parser.value(triggerTimeout));
+        if (!v || !(*v > 0) || *v > kMaxTriggerTimeout) {
+            return QString("--trigger-timeout needs a number of seconds above 0 and up to %1, "
+                           "not '%2'")
+                .arg(kMaxTriggerTimeout)
+                .arg(parser.value(triggerTimeout));
+        }
+        if (parser.isSet(replay)) {
+            return "--trigger-timeout has no meaning with --replay: files need no trigger";
+        }
+        s.triggerTimeout = *v;
     }
     if (parser.isSet(filter)) {
         const auto v = integerIn(parser.value(filter), 0, 2);

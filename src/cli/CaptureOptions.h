@@ -14,6 +14,7 @@
 namespace voltaris::cli {
 
 struct CaptureSettings {
+    bool help = false;  // --help was asked and printed
     QString port;
     bool demo = false;
     QStringList replayFiles;  // --replay: these files instead of a meter
@@ -21,6 +22,7 @@ struct CaptureSettings {
     int preTrigger = 0;
     TriggerThresholds thresholds;
     int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
+    double triggerTimeout = 0;  // --trigger-timeout: seconds armed without a trigger; 0: no bound
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;   // --charts: the pages of the last capture as PNG files
@@ -35,6 +37,13 @@ struct CaptureSettings {
 
 // Fills `s` from the arguments; returns an error message, empty when all are valid.
 [[nodiscard]] QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s);
+
+// Checks that every file asked for (--raw, --csv, --charts, --report) can be written, before
+// the meter is touched; the first failure as "<path>: <the system's text>", empty when none.
+[[nodiscard]] QString CheckCaptureOutputs(const CaptureSettings& s);
+
+// The usage line of the command.
+[[nodiscard]] QString CaptureUsage();
 
 // Prints the message and the usage line on standard error; returns the exit status 2.
 int CaptureUsageError(const QString& message);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
 #include "cli/OutputFormat.h"
@@ -59,7 +60,7 @@ int runDetect(const QStringList& args) {
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, "voltaris-cli detect [--port PATH]... [--format text|json]");
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -78,8 +79,15 @@ int runDetect(const QStringList& args) {
         namedPaths.push_back(path.toStdString());
     }
     // The detected ports stay open until the process ends, as they would in the window.
-    const DetectionResult result =
-        lookUpMeters(namedPaths, parser.value(devRootOption), parser.value(sysRootOption));
+    const DetectionResult result = lookUpMeters(namedPaths, parser.value(devRootOption),
+                                                parser.value(sysRootOption), false);
+    if (result.meters.empty()) {
+        // Listing has no demonstration mode to fall back to: say what was found instead.
+        std::fprintf(stderr, "%s: no meter found\n", kCommandName);
+        for (const PortProbe& probe : result.probes) {
+            std::fprintf(stderr, "  %s\n", ProbeFailureText(probe).c_str());
+        }
+    }
 
     if (outputFormat == OutputFormat::Text) {
         printText(meterTable(result.meters));

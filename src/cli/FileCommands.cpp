@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "device/CardFiles.h"
 #include "device/MeterCommands.h"
+#include "device/MeterDetection.h"
 #include "device/SerialPort.h"
 #include "files/LogDownload.h"
 
@@ -48,7 +50,7 @@ bool parse(const char* command, QCommandLineParser& parser, const QStringList& a
     }
     help = parser.isSet(helpOption);
     if (help) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, QString("voltaris-cli %1 [options]").arg(command));
     }
     return true;
 }
@@ -61,14 +63,17 @@ std::unique_ptr<SerialPort> openCardMeter(const char* command, const QString& pa
         return nullptr;
     }
     const std::string portPath = path.toStdString();
-    std::unique_ptr<SerialPort> port = OpenPort(portPath);
+    int openError = 0;
+    std::unique_ptr<SerialPort> port = OpenPort(portPath, &openError);
     if (!port) {
-        fail(command, "cannot open port " + portPath);
+        fail(command, "cannot open port " + portPath + ": " + PortOpenErrorText(openError));
         return nullptr;
     }
     const StatusQuery query = QueryStatus(*port);
     if (!query.answered || !query.status) {
-        fail(command, "no answer from a meter on " + portPath);
+        fail(command, ProbeFailureText({.path = portPath,
+                                        .answered = query.answered,
+                                        .reply = query.reply}));
         return nullptr;
     }
     if (query.status->generation != 2) {

@@ -21,12 +21,14 @@ void FileScalingOptions::addTo(QCommandLineParser& parser) const {
 QString FileScalingOptions::read(const QCommandLineParser& parser, FileScaling& s) const {
     for (auto [option, target] : {std::pair{&m_gainV, &s.gainV}, std::pair{&m_gainI, &s.gainI}}) {
         if (parser.isSet(*option)) {
-            const std::optional<double> value = finiteNumber(parser.value(*option));
-            if (!value) {
-                return QString("--%1 needs a finite number, not '%2'")
-                    .arg(option->names().first(), parser.value(*option));
+            // Refused as the calibration load refuses a corrupt EEPROM's gains.
+            QString error;
+            const std::optional<float> gain =
+                gainValue(option->names().first(), parser.value(*option), error);
+            if (!gain) {
+                return error;
             }
-            *target = static_cast<float>(*value);
+            *target = *gain;
         }
     }
     if (parser.isSet(m_ticks)) {

@@ -23,15 +23,22 @@ DetectionObserver stderrObserver(bool withMessage) {
 }  // namespace
 
 DetectionResult lookUpMeters(const std::vector<std::string>& portPaths, const QString& devRoot,
-                             const QString& sysRoot) {
+                             const QString& sysRoot, bool demoFallback) {
     const MeterSearch search{portPaths, PortsEnvironment(), true, devRoot.toStdString(),
                              sysRoot.toStdString()};
-    return FindMeters(search, stderrObserver(true));
+    return FindMeters(search, stderrObserver(demoFallback));
 }
 
 DetectionResult lookUpMeterOn(const std::string& portPath) {
     const MeterSearch search{{portPath}, {}, false};
     return FindMeters(search, stderrObserver(false));
+}
+
+std::string lookUpFailureText(const DetectionResult& result, const std::string& portPath) {
+    if (result.probes.empty()) {
+        return "no meter answers on " + portPath;
+    }
+    return ProbeFailureText(result.probes.front());
 }
 
 }  // namespace voltaris::cli

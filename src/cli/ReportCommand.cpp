@@ -20,7 +20,9 @@
 #include "analysis/Measurements.h"
 #include "cli/ArgumentValues.h"
 #include "cli/CaptureObserver.h"
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
+#include "cli/OutputPaths.h"
 #include "cli/FileScalingOptions.h"
 #include "cli/ReportOutput.h"
 #include "infra/Log.h"
@@ -33,6 +35,7 @@ namespace {
 constexpr const char* kCommandName = "voltaris-cli report";
 
 struct ReportSettings {
+    bool help = false;  // --help was asked and printed
     std::vector<std::string> files;
     std::string folder;
     std::string templatePath;
@@ -44,14 +47,17 @@ struct ReportSettings {
     std::uint16_t hardwareVersion = 0;
 };
 
+QString usageLine() {
+    return QString("voltaris-cli report FILE... --out DIR [--title TEXT] [--template PATH] "
+                   "[--limits none|A|B|C|D] [--mode 0..4] [--points 13|40] [--scale-u 0..5] "
+                   "[--scale-i 0..9] [--scale-p 0..12] [--interval SECONDS] [--serial N] "
+                   "[--last-cal DDMMYYYY] [--hw-version N] [--filter 0|1|2] %1")
+        .arg(FileScalingOptions::kUsage);
+}
+
 int usageError(const QString& message) {
     std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(message));
-    std::fprintf(stderr,
-                 "usage: voltaris-cli report FILE... --out DIR [--title TEXT] [--template PATH] "
-                 "[--limits none|A|B|C|D] [--mode 0..4] [--points 13|40] [--scale-u 0..5] "
-                 "[--scale-i 0..9] [--scale-p 0..12] [--interval SECONDS] [--serial N] "
-                 "[--last-cal DDMMYYYY] [--hw-version N] [--filter 0|1|2] %s\n",
-                 FileScalingOptions::kUsage);
+    std::fprintf(stderr, "usage: %s\n", qPrintable(usageLine()));
     return 2;
 }
 
@@ -96,8 +102,14 @@ QString parseArguments(const QStringList& args, ReportSettings& s) {
     parser.addOptions({out, title, templ, limits, mode, points, scaleU, scaleI, scaleP, interval,
                        serial, lastCal, hwVersion, filter});
     scaling.addTo(parser);
+    const QCommandLineOption help = parser.addHelpOption();
     if (!parser.parse(args)) {
         return parser.errorText();
+    }
+    if (parser.isSet(help)) {
+        PrintCommandHelp(parser, usageLine());
+        s.help = true;
+        return {};
     }
     for (const QString& file : parser.positionalArguments()) {
         s.files.push_back(file.toStdString());
@@ -239,6 +251,13 @@ int runReport(const QStringList& args) {
     ReportSettings s;
     if (const QString error = parseArguments(args, s); !error.isEmpty()) {
         return usageError(error);
+    }
+    if (s.help) {
+        return 0;
+    }
+    if (const std::string error = CheckOutputFolder(s.folder); !error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName, error.c_str());
+        return 2;
     }
     LogInit("VoltarisRT");
     std::error_code error;

@@ -6,10 +6,12 @@
 #include <QString>
 #include <cstdio>
 
+#include "cli/CommandHelp.h"
 #include "cli/Commands.h"
 #include "cli/OutputFormat.h"
 #include "cli/TextSummary.h"
 #include "device/MeterCommands.h"
+#include "device/MeterDetection.h"
 #include "device/SerialPort.h"
 
 namespace voltaris::cli {
@@ -26,7 +28,7 @@ int runStatus(const QStringList& args) {
         return 2;
     }
     if (parser.isSet(helpOption)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        PrintCommandHelp(parser, "voltaris-cli status --port PATH [--format text|json]");
         return 0;
     }
     const QString path = parser.value(portOption);
@@ -41,21 +43,18 @@ int runStatus(const QStringList& args) {
     }
 
     const std::string portPath = path.toStdString();
-    std::unique_ptr<SerialPort> port = OpenPort(portPath);
+    int openError = 0;
+    std::unique_ptr<SerialPort> port = OpenPort(portPath, &openError);
     if (!port) {
-        std::fprintf(stderr, "voltaris-cli status: cannot open port %s\n", portPath.c_str());
+        std::fprintf(stderr, "voltaris-cli status: cannot open port %s: %s\n", portPath.c_str(),
+                     PortOpenErrorText(openError).c_str());
         return 2;
     }
     const StatusQuery query = QueryStatus(*port);
     ClosePort(*port);
-    if (!query.answered) {
-        std::fprintf(stderr, "voltaris-cli status: no answer from a meter on %s\n",
-                     portPath.c_str());
-        return 2;
-    }
-    if (!query.status) {
-        std::fprintf(stderr, "voltaris-cli status: %s answered \"%s\", not a status reply\n",
-                     portPath.c_str(), query.reply.c_str());
+    if (!query.answered || !query.status) {
+        const PortProbe probe{.path = portPath, .answered = query.answered, .reply = query.reply};
+        std::fprintf(stderr, "voltaris-cli status: %s\n", ProbeFailureText(probe).c_str());
         return 2;
     }
 

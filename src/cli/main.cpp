@@ -37,14 +37,21 @@ const Command kCommands[] = {
      "write the HTML report of raw capture files (FILE... --out DIR)"},
 };
 
-void printUsage() {
-    std::fprintf(stderr, "usage: voltaris-cli COMMAND [options] [--format text|json]\ncommands:\n");
+// On standard error after a usage error, on standard output when help was asked.
+void printUsage(std::FILE* out = stderr) {
+    std::fprintf(out, "usage: voltaris-cli COMMAND [options] [--format text|json]\ncommands:\n");
     for (const Command& c : kCommands) {
-        std::fprintf(stderr, "  %-10s %s\n", c.name, c.summary);
+        std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
     }
-    std::fprintf(stderr,
+    std::fprintf(out,
                  "output: a short summary on a terminal, JSON in a pipe or a file; --format "
-                 "chooses\n");
+                 "chooses\n"
+                 "voltaris-cli COMMAND --help (or voltaris-cli help COMMAND) describes a command\n");
+}
+
+bool isHelpWord(const QString& word) {
+    return word == QLatin1String("--help") || word == QLatin1String("-h") ||
+           word == QLatin1String("help");
 }
 
 }  // namespace
@@ -67,13 +74,22 @@ int main(int argc, char** argv) {
         printUsage();
         return 2;
     }
+    QStringList commandArgs = args.mid(1);
+    if (isHelpWord(args.at(1))) {
+        if (args.size() == 2) {
+            printUsage(stdout);
+            return 0;
+        }
+        // "help COMMAND": that command's own help.
+        commandArgs = QStringList{args.at(2), QStringLiteral("--help")};
+    }
     for (const Command& c : kCommands) {
-        if (args.at(1) == QLatin1String(c.name)) {
+        if (commandArgs.at(0) == QLatin1String(c.name)) {
             // The command sees its own name as argument 0, as QCommandLineParser expects.
-            return c.run(args.mid(1));
+            return c.run(commandArgs);
         }
     }
-    std::fprintf(stderr, "voltaris-cli: unknown command '%s'\n", qPrintable(args.at(1)));
+    std::fprintf(stderr, "voltaris-cli: unknown command '%s'\n", qPrintable(commandArgs.at(0)));
     printUsage();
     return 2;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace voltaris {
@@ -28,6 +29,12 @@ struct CalibrationParams {
 
     friend bool operator==(const CalibrationParams&, const CalibrationParams&) = default;
 };
+
+// A gain the measurements can use: NaN, infinities, zero or a negative gain would turn every
+// sample into nonsense. The calibration load refuses other gains as a corrupt EEPROM does.
+[[nodiscard]] inline bool UsableGain(float gain) {
+    return std::isfinite(gain) && gain > 0.0f;
+}
 
 inline constexpr int kCalibrationBytes = 28;
 using CalibrationImage = std::array<std::uint8_t, kCalibrationBytes>;

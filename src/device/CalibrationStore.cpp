@@ -13,16 +13,10 @@ constexpr int kFirstUserAddress = kAddrGainV;            // 14
 constexpr int kFirstFactoryAddress = kAddrSerialNumber;  // 0
 constexpr int kEndOfStoredAddresses = kAddrLogPeriod;    // 26: the logging period is not stored
 
-// A gain the measurements can use: NaN, infinities, zero or a negative gain would turn every
-// sample into nonsense.
-bool usableGain(float gain) {
-    return std::isfinite(gain) && gain > 0.0f;
-}
-
 bool factoryCalibrationAvailable(const CalibrationParams& params) {
     return params.factoryCalibrationDate <= kLatestFactoryCalibrationDate &&
-           usableGain(params.gainV) && usableGain(params.gainI) &&
-           usableGain(params.factoryGainV) && usableGain(params.factoryGainI);
+           UsableGain(params.gainV) && UsableGain(params.gainI) &&
+           UsableGain(params.factoryGainV) && UsableGain(params.factoryGainI);
 }
 
 bool writeRange(SerialPort& port, const CalibrationParams& params, int first, int end) {

@@ -63,13 +63,17 @@ DetectionResult DetectMeters(const std::vector<PortCandidate>& ports,
             continue;
         }
         reportStatus(observer, kDetectionHeadlineText, searchingText(candidate.name));
-        std::unique_ptr<SerialPort> port = OpenPort(candidate.path);
+        PortProbe& probe = result.probes.emplace_back();
+        probe.path = candidate.path;
+        std::unique_ptr<SerialPort> port = OpenPort(candidate.path, &probe.openError);
         if (!port) {
             continue;
         }
         // A freshly opened Bluetooth link needs a moment before it carries data.
         std::this_thread::sleep_for(options.settleDelay);
         const StatusQuery query = QueryStatus(*port);
+        probe.answered = query.answered;
+        probe.reply = query.reply;
         if (!query.answered) {
             ClosePort(*port);
             continue;
@@ -83,6 +87,7 @@ DetectionResult DetectMeters(const std::vector<PortCandidate>& ports,
             ClosePort(*port);
             continue;
         }
+        probe.meter = true;
         DetectedMeter meter;
         meter.generation = static_cast<DeviceGeneration>(query.status->generation);
         meter.entry = MeterEntryText(meter.generation, candidate.name);
@@ -108,6 +113,46 @@ DetectionResult DetectMeters(const std::vector<PortCandidate>& ports,
         std::this_thread::sleep_for(kSuccessPause);
     }
     return result;
+}
+
+std::string EscapedExcerpt(std::string_view bytes, std::size_t limit) {
+    std::string text;
+    for (std::size_t k = 0; k < bytes.size() && k < limit; ++k) {
+        const auto c = static_cast<unsigned char>(bytes[k]);
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += static_cast<char>(c);
+        } else if (c >= 0x20 && c < 0x7F) {
+            text += static_cast<char>(c);
+        } else {
+            text += formatText("\\x%02X", c);
+        }
+    }
+    if (bytes.size() > limit) {
+        text += "...";
+    }
+    return text;
+}
+
+std::string ProbeFailureText(const PortProbe& probe) {
+    if (probe.openError != 0) {
+        return "cannot open port " + probe.path + ": " + PortOpenErrorText(probe.openError);
+    }
+    if (probe.reply.empty()) {
+        return "no meter answers on " + probe.path;
+    }
+    const std::string excerpt = "\"" + EscapedExcerpt(probe.reply) + "\"";
+    if (probe.answered) {
+        return "the device on " + probe.path +
+               " answered a status of no known meter generation: " + excerpt;
+    }
+    if (probe.reply.size() == kStatusReplyLength) {
+        return "the device on " + probe.path +
+               " answered something that is not a meter's status: " + excerpt;
+    }
+    return formatText("the device on %s answered %zu bytes instead of a meter's %zu-byte status: ",
+                      probe.path.c_str(), probe.reply.size(), kStatusReplyLength) +
+           excerpt;
 }
 
 DeviceGeneration GenerationOfEntry(std::string_view entry) {

@@ -41,10 +41,28 @@ struct DetectedMeter {
     std::unique_ptr<SerialPort> port;
 };
 
+// What one probed port gave, so that a caller can say why no meter was found on it.
+struct PortProbe {
+    std::string path{};
+    bool meter = false;     // a meter answered
+    int openError = 0;      // the system's error code when the port did not open
+    bool answered = false;  // a reply of the status shape came
+    std::string reply{};    // the last reply received, as received (empty: silence)
+};
+
 struct DetectionResult {
     std::vector<DetectedMeter> meters;  // in detection order; the first is the default selection
     bool demoMode = false;              // true when no meter answered
+    std::vector<PortProbe> probes;      // every port probed, in order
 };
+
+// Why `probe` found no meter, for a person: the port did not open (and why), nothing answered,
+// or what came back instead of a meter's status (its length and an escaped excerpt).
+[[nodiscard]] std::string ProbeFailureText(const PortProbe& probe);
+
+// `bytes` with printable ASCII kept, quotes, backslashes and other bytes escaped (\xHH), cut
+// after `limit` bytes with "..." appended.
+[[nodiscard]] std::string EscapedExcerpt(std::string_view bytes, std::size_t limit = 40);
 
 // How detection reports to its caller; either function may be empty.
 struct DetectionObserver {

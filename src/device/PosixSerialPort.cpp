@@ -77,34 +77,42 @@ void setModemLines(int fd) {
 }  // namespace
 
 std::unique_ptr<PosixSerialPort> PosixSerialPort::open(const std::string& path,
-                                                       PortTimeouts timeouts) {
+                                                       PortTimeouts timeouts, int* error) {
+    // Stage 0 is the opening itself, stages 1 to 3 the configuration steps.
+    const auto fail = [&](int err, int stage) -> std::unique_ptr<PosixSerialPort> {
+        if (error != nullptr) {
+            *error = err;
+        }
+        if (stage == 0) {
+            LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), err);
+        } else {
+            LogMessage(kLogModule, LogError, "Error configuring com port (%d-%d)", stage, err);
+        }
+        return nullptr;
+    };
     // Non-blocking: the open must not wait for a carrier, and reads are timed with poll().
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), errno);
-        return nullptr;
+        return fail(errno, 0);
     }
     // Exclusive use: the advisory lock keeps out every other user of this link, TIOCEXCL keeps
     // out other openers of the tty that do not take the lock.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno == EWOULDBLOCK ? EBUSY : errno;
         ::close(fd);
-        LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), err);
-        return nullptr;
+        return fail(err, 0);
     }
     termios current{};
     if (::tcgetattr(fd, &current) != 0) {
         const int err = errno;
         ::close(fd);
-        LogMessage(kLogModule, LogError, "Error configuring com port (1-%d)", err);
-        return nullptr;
+        return fail(err, 1);
     }
     (void)::ioctl(fd, TIOCEXCL);
     if (!applyLineSettings(fd, current)) {
         const int err = errno;
         ::close(fd);
-        LogMessage(kLogModule, LogError, "Error configuring com port (2-%d)", err);
-        return nullptr;
+        return fail(err, 2);
     }
     setModemLines(fd);
     // The timeouts rely on non-blocking reads and writes; make sure the flag held.
@@ -112,8 +120,10 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::open(const std::string& path,
     if (flags < 0 || ((flags & O_NONBLOCK) == 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0)) {
         const int err = errno;
         ::close(fd);
-        LogMessage(kLogModule, LogError, "Error configuring com port (3-%d)", err);
-        return nullptr;
+        return fail(err, 3);
+    }
+    if (error != nullptr) {
+        *error = 0;
     }
     return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd, path, timeouts));
 }

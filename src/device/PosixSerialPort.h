@@ -22,9 +22,11 @@ struct PortTimeouts {
 class PosixSerialPort final : public SerialPort {
 public:
     // Opens `path` read-write without becoming its controlling terminal, claims it exclusively
-    // and applies the meter's line settings. Logs and returns null on failure.
+    // and applies the meter's line settings. Logs and returns null on failure, with the system's
+    // error code in `*error` when that is given (EBUSY when another program holds the port).
     [[nodiscard]] static std::unique_ptr<PosixSerialPort> open(const std::string& path,
-                                                               PortTimeouts timeouts = {});
+                                                               PortTimeouts timeouts = {},
+                                                               int* error = nullptr);
     ~PosixSerialPort() override;
 
     PosixSerialPort(const PosixSerialPort&) = delete;

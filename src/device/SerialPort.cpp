@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "infra/Log.h"
 
@@ -22,9 +23,9 @@ std::string WindowsPortPath(int portNumber) {
     return path;
 }
 
-std::unique_ptr<SerialPort> OpenPort(const std::string& path) {
+std::unique_ptr<SerialPort> OpenPort(const std::string& path, int* error) {
 #ifndef _WIN32
-    std::unique_ptr<SerialPort> port = PosixSerialPort::open(path);
+    std::unique_ptr<SerialPort> port = PosixSerialPort::open(path, {}, error);
     if (port) {
         DiscardStaleInput(*port);
     }
@@ -32,8 +33,32 @@ std::unique_ptr<SerialPort> OpenPort(const std::string& path) {
 #else
     // The Win32 backend is not written yet.
     LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), ENOSYS);
+    if (error != nullptr) {
+        *error = ENOSYS;
+    }
     return nullptr;
 #endif
+}
+
+std::string PortOpenErrorText(int error) {
+    switch (error) {
+        case EBUSY:
+            return "it is in use by another program";
+        case EACCES:
+        case EPERM:
+            return "permission denied (serial ports belong to the dialout group: add yourself "
+                   "with 'sudo usermod -aG dialout $USER', then log in again)";
+        case ENOENT:
+            return "no such device";
+        case ENXIO:
+        case ENODEV:
+            return "the device is not present (unplugged, or the Bluetooth link is not bound)";
+        case ENOTTY:
+        case EINVAL:
+            return "it is not a serial device";
+        default:
+            return std::strerror(error);
+    }
 }
 
 std::size_t DiscardStaleInput(SerialPort& port) {

@@ -41,8 +41,13 @@ inline constexpr int kMeterBaudRate = 460800;
 // Opens and configures the port at `path` (a device path such as /dev/rfcomm0 here, the
 // WindowsPortPath form on Windows), then discards any input already waiting: replies owed to an
 // earlier user of the port (a capture interrupted half-way) must not answer this one's first
-// command. Returns null, after logging why, when that fails.
-[[nodiscard]] std::unique_ptr<SerialPort> OpenPort(const std::string& path);
+// command. Returns null, after logging why, when that fails, with the system's error code in
+// `*error` when that is given.
+[[nodiscard]] std::unique_ptr<SerialPort> OpenPort(const std::string& path, int* error = nullptr);
+
+// Why a port could not be opened, for a person: in use by another program, permission (with
+// the dialout group hint), no such device, not a serial device, or the system's text.
+[[nodiscard]] std::string PortOpenErrorText(int error);
 
 // Discards the input already waiting on `port` and logs how much there was, if any.
 std::size_t DiscardStaleInput(SerialPort& port);

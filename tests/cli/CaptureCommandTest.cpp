@@ -232,7 +232,7 @@ TEST_F(CaptureCommand, PortWithoutAMeterIsADeviceError) {
     const CliResult r = run({"capture", "--port", path("no-such-port")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.lines.empty());
-    EXPECT_TRUE(r.err.contains("no meter answers on " + path("no-such-port")))
+    EXPECT_TRUE(r.err.contains("cannot open port " + path("no-such-port") + ": no such device"))
         << r.err.toStdString();
     EXPECT_FALSE(r.err.contains("Demonstration mode"));
 }
