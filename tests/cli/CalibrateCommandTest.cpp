@@ -136,7 +136,7 @@ TEST_F(CalibrateCommand, UsageAndDeviceErrorsExitTwo) {
         EXPECT_NE(r.err.find("usage: voltaris-cli calibrate"), std::string::npos) << r.err;
         EXPECT_TRUE(meter.sim.receivedFrames().empty());
     }
-    const test::Environment none{.set = {{"XDG_CONFIG_HOME", dir.file("config")}}};
+    const test::Environment none{.set = {{"XDG_CONFIG_HOME", dir.file("config")}}, .unset = {}};
     const test::ProgramRun missing = test::RunProgram(
         VOLTARIS_CLI_PROGRAM, {"calibrate", "--port", dir.file("nothing"), "--vrms-actual",
                                "230", "--irms-actual", "1000", "--password", "271828"},

@@ -59,7 +59,7 @@ TEST(StatusCommand, SilentMeterIsADeviceError) {
     const CliRun run = runCli({"status", "--port", meter.path()});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.out.empty());
-    EXPECT_NE(run.err.find("no answer"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("no meter answers on " + meter.path()), std::string::npos) << run.err;
 }
 
 TEST(StatusCommand, MissingPortIsAUsageError) {
