@@ -55,6 +55,11 @@ public:
     virtual void reset() {}
     // After the reset's recovery delay, unless the program is closing: empties the line.
     virtual void drain() {}
+    // True once the source's link is gone (a hang-up or an I/O error on the port): instead of
+    // the reset, the worker reconnects with reconnect() until it succeeds.
+    [[nodiscard]] virtual bool linkLost() const { return false; }
+    // Closes and reopens the lost link; true once it is open and the meter answered its status.
+    [[nodiscard]] virtual bool reconnect() { return false; }
 };
 
 }  // namespace voltaris

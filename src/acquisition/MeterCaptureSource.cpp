@@ -19,7 +19,16 @@ namespace {
 constexpr const char* kLogModule = "voltaris";
 constexpr auto kPortSettleDelay = std::chrono::milliseconds(100);
 constexpr std::size_t kDrainLength = 200;
+// Two empty reads of the drain length: a line that still carries bytes is emptied, a silent
+// one costs half a second rather than the full command budget.
+constexpr int kEmptyReadsDrain = 2;
+// After a communication error the meter is most likely not listening: the reset gets the
+// command budget, not the long one of the EEPROM and reset exchanges.
+constexpr int kEmptyReadsResetAfterError = kEmptyReadsCommand;
 constexpr std::size_t kShortReplyCapacity = 64;
+// Status replies in a row that are neither armed nor complete (a meter answering another
+// state letter) before the poll counts as a communication error.
+constexpr int kMaxUnusableStatuses = 10;
 
 int clampedPeriods(const AcqRequest& request) {
     return std::clamp<int>(request.periodCount, kMinPeriodCount, kMaxPeriodCount);
@@ -77,20 +86,17 @@ void MeterCaptureSource::adopt(SerialPort* port, SourceHost& host) {
     }
 }
 
-bool MeterCaptureSource::sendArming(const std::string& command, const char* refusedLog,
-                                    bool refusalFails, bool& failed) {
-    switch (SendAcknowledged(*m_link, command)) {
-        case CommandOutcome::Accepted:
-            return true;
-        case CommandOutcome::Refused:
-            LogMessage(kLogModule, LogError, "%s", refusedLog);
-            failed = failed || refusalFails;
-            return false;
-        case CommandOutcome::Failed:
-            failed = true;
-            return false;
+CommandOutcome MeterCaptureSource::sendArming(const std::string& command,
+                                              const char* refusedLog, bool refusalFails,
+                                              bool& failed) {
+    const CommandOutcome outcome = SendAcknowledged(*m_link, command);
+    if (outcome == CommandOutcome::Refused) {
+        LogMessage(kLogModule, LogError, "%s", refusedLog);
+        failed = failed || refusalFails;
+    } else if (outcome == CommandOutcome::Failed) {
+        failed = true;
     }
-    return false;
+    return outcome;
 }
 
 bool MeterCaptureSource::arm(const AcqRequest& request) {
@@ -99,19 +105,29 @@ bool MeterCaptureSource::arm(const AcqRequest& request) {
     }
     const int blocks = clampedPeriods(request) + 2;
     bool failed = false;
-    // All four are sent whatever the earlier ones gave. The reply to C is not interpreted:
-    // only the exchange counts.
+    m_unusableStatuses = 0;
+    // A refused L or T is logged and the arming goes on; an unanswered command ends it, so
+    // that a meter that fell silent is not sent the rest one after the other. The reply to C is
+    // not interpreted: only the exchange counts.
     std::size_t length = 0;
     char reply[kShortReplyCapacity];
     if (!SendCommand(*m_link, kClearCommand, reply, sizeof reply, 0, length, kEmptyReadsCommand)) {
-        failed = true;
+        return false;
     }
-    if (sendArming(BuildLCommand(blocks), "Erreur execution commande L, ignoree", false, failed)) {
+    const CommandOutcome l =
+        sendArming(BuildLCommand(blocks), "Erreur execution commande L, ignoree", false, failed);
+    if (l == CommandOutcome::Failed) {
+        return false;
+    }
+    if (l == CommandOutcome::Accepted) {
         m_acknowledgedBlocks = blocks;
     }
-    (void)sendArming(
-        BuildTCommand(triggerOf(request), request.calibration.gainV, request.calibration.gainI),
-        "Erreur execution commande T, ignoree", false, failed);
+    const std::string t =
+        BuildTCommand(triggerOf(request), request.calibration.gainV, request.calibration.gainI);
+    if (sendArming(t, "Erreur execution commande T, ignoree", false, failed) ==
+        CommandOutcome::Failed) {
+        return false;
+    }
     (void)sendArming(kStartCommand, "Erreur execution commande S", true, failed);
     return !failed;
 }
@@ -125,14 +141,20 @@ CapturePoll MeterCaptureSource::poll(const AcqRequest& request) {
     if (!query.answered) {
         return CapturePoll::Failed;
     }
-    if (!query.status) {
-        return CapturePoll::NotReady;  // not the status length: poll again
+    const char state = query.status ? query.status->state : 0;
+    if (state != kStateArmed && state != kStateComplete) {
+        // Neither armed nor complete: poll again, but not forever.
+        if (++m_unusableStatuses >= kMaxUnusableStatuses) {
+            LogMessage(kLogModule, LogError, "Error status, %d unusable replies in a row",
+                       m_unusableStatuses);
+            m_unusableStatuses = 0;
+            return CapturePoll::Failed;
+        }
+        return CapturePoll::NotReady;
     }
+    m_unusableStatuses = 0;
     m_hardwareVersion = query.status->hardwareVersion;
-    if (query.status->state == kStateArmed) {
-        return CapturePoll::Waiting;
-    }
-    return query.status->state == kStateComplete ? CapturePoll::Complete : CapturePoll::NotReady;
+    return state == kStateArmed ? CapturePoll::Waiting : CapturePoll::Complete;
 }
 
 bool MeterCaptureSource::transfer(const AcqRequest& request, AcquisitionShared& shared) {
@@ -147,7 +169,12 @@ bool MeterCaptureSource::transfer(const AcqRequest& request, AcquisitionShared& 
         std::clamp(m_acknowledgedBlocks.value_or(clampedPeriods(request) + 2), 1, kMaxBlocks);
     const std::size_t bytes = static_cast<std::size_t>(blocks) * kBlockBytes;
     std::size_t length = 0;
-    if (!SendCommand(*m_link, kBulkCommand, m_reply.data(), m_reply.size(), bytes, length,
+    // Stop (the request back to Idle) gives up on a transfer that stalled, as closing does; one
+    // that flows completes.
+    InterruptiblePort transferLink(*m_link, [&shared] {
+        return shared.exitRequested() || shared.state() == AcqStatus::Idle;
+    });
+    if (!SendCommand(transferLink, kBulkCommand, m_reply.data(), m_reply.size(), bytes, length,
                      kEmptyReadsBulk)) {
         return false;
     }
@@ -172,19 +199,31 @@ bool MeterCaptureSource::storeCalibration(const CalibrationParams& calibration, 
 }
 
 void MeterCaptureSource::reset() {
-    if (m_link) {
+    if (m_link && !m_link->linkLost()) {
         std::size_t length = 0;
         (void)SendCommand(*m_link, kResetCommand, m_reply.data(), m_reply.size(), 0, length,
-                          kEmptyReadsReset);
+                          kEmptyReadsResetAfterError);
     }
 }
 
 void MeterCaptureSource::drain() {
-    if (m_link) {
+    if (m_link && !m_link->linkLost()) {
         std::size_t length = 0;
         (void)SendCommand(*m_link, "", m_reply.data(), m_reply.size(), kDrainLength, length,
-                          kEmptyReadsCommand);
+                          kEmptyReadsDrain);
     }
+}
+
+bool MeterCaptureSource::linkLost() const {
+    return m_link && m_link->linkLost();
+}
+
+bool MeterCaptureSource::reconnect() {
+    if (!m_link || !m_link->reopen()) {
+        return false;
+    }
+    const StatusQuery query = QueryStatus(*m_link);
+    return query.answered && query.status.has_value();
 }
 
 }  // namespace voltaris

@@ -10,6 +10,7 @@
 
 #include "acquisition/CaptureSource.h"
 #include "device/InterruptiblePort.h"
+#include "device/MeterCommands.h"
 
 namespace voltaris {
 
@@ -27,13 +28,15 @@ public:
                                         bool factory) override;
     void reset() override;
     void drain() override;
+    [[nodiscard]] bool linkLost() const override;
+    [[nodiscard]] bool reconnect() override;
 
 private:
     void adopt(SerialPort* port, SourceHost& host);
     // Sends one arming command; a refusal is logged with `refusedLog` and fails the arming only
-    // when `refusalFails`. True when it was acknowledged.
-    bool sendArming(const std::string& command, const char* refusedLog, bool refusalFails,
-                    bool& failed);
+    // when `refusalFails`. Returns the outcome; `failed` is set when the arming failed.
+    CommandOutcome sendArming(const std::string& command, const char* refusedLog,
+                              bool refusalFails, bool& failed);
     [[nodiscard]] int portNumber(const SerialPort* port);
 
     SerialPort* m_adopted = nullptr;              // port the request named; none at first
@@ -41,6 +44,7 @@ private:
     std::vector<const SerialPort*> m_knownPorts;  // adopted ports, for their number in the log
     std::optional<int> m_acknowledgedBlocks;      // block count of the last L the meter accepted
     int m_hardwareVersion = 0;                    // from the last status that completed
+    int m_unusableStatuses = 0;  // status replies in a row with neither armed nor complete
     std::vector<char> m_reply;  // the largest bulk reply plus its terminating zero
 };
 

@@ -40,6 +40,13 @@ void WorkerLoop::runIteration() {
         return;
     }
     m_source->follow(copy, *this);
+    if (m_reconnecting) {
+        if (copy.portHandle == m_lostPort) {
+            reconnectStep();
+            return;
+        }
+        m_reconnecting = false;  // another port was selected: nothing left to reconnect
+    }
     switch (copy.state) {
         case AcqStatus::Idle:
             postPhase(WorkerPhaseStopped);
@@ -60,7 +67,11 @@ void WorkerLoop::runIteration() {
             break;
     }
     if (m_communicationError) {
-        communicationErrorPath();
+        if (m_source->linkLost()) {
+            linkLostPath(copy);
+        } else {
+            communicationErrorPath();
+        }
     }
 }
 
@@ -96,7 +107,12 @@ void WorkerLoop::capture(const AcqRequest& copy) {
     const std::uint64_t sequence = transferred ? ++m_sequence : 0;
     m_shared->withCapture([sequence](CaptureBuffer& buffer) { buffer.sequence = sequence; });
     if (!transferred) {
-        m_communicationError = true;
+        if (m_shared->state() == AcqStatus::Idle && !m_source->linkLost()) {
+            // Stop ended a transfer that had stalled: the user asked for it, no error to show.
+            LogMessage(kLogModule, LogInfo, "Transfer stopped");
+        } else {
+            m_communicationError = true;
+        }
     }
 
     if (copy.state == AcqStatus::Running) {
@@ -136,6 +152,38 @@ void WorkerLoop::communicationErrorPath() {
     }
     m_shared->setState(AcqStatus::Idle);
     m_communicationError = false;
+}
+
+void WorkerLoop::linkLostPath(const AcqRequest& copy) {
+    LogMessage(kLogModule, LogError, "Erreur de communication");
+    LogMessage(kLogModule, LogError, "Link to the meter lost, reconnecting every %d ms",
+               static_cast<int>(kReconnectPeriod.count()));
+    m_communicationError = false;
+    // A capture in progress is armed again once the meter answers; Stop meanwhile cancels it.
+    (void)m_shared->compareAndSetState(AcqStatus::Running, AcqStatus::RunRequested);
+    (void)m_shared->compareAndSetState(AcqStatus::SingleRunning, AcqStatus::SingleRequested);
+    m_reconnecting = true;
+    m_lostPort = copy.portHandle;
+    m_reconnectAttempts = 0;
+    m_nextReconnect = std::chrono::steady_clock::now() + kReconnectPeriod;
+    postPhase(WorkerPhaseStopped);
+    m_gate->call([](WorkerObserver& o) { o.linkChanged(true); });
+}
+
+void WorkerLoop::reconnectStep() {
+    postPhase(WorkerPhaseStopped);
+    if (std::chrono::steady_clock::now() < m_nextReconnect) {
+        return;
+    }
+    ++m_reconnectAttempts;
+    if (!m_source->reconnect()) {
+        m_nextReconnect = std::chrono::steady_clock::now() + kReconnectPeriod;
+        return;
+    }
+    LogMessage(kLogModule, LogEvent, "Link to the meter restored after %d attempts",
+               m_reconnectAttempts);
+    m_reconnecting = false;
+    m_gate->call([](WorkerObserver& o) { o.linkChanged(false); });
 }
 
 void WorkerLoop::postPhase(int phase) {

@@ -3,6 +3,7 @@
 // capture or stores the calibration, as the request's state says.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -15,6 +16,8 @@ namespace voltaris {
 class WorkerLoop final : private SourceHost {
 public:
     static constexpr std::chrono::milliseconds kLoopPeriod{10};
+    // Time between two attempts to reopen a lost link.
+    static constexpr std::chrono::milliseconds kReconnectPeriod{2000};
 
     WorkerLoop(std::shared_ptr<AcquisitionShared> shared, std::shared_ptr<ObserverGate> gate,
                std::unique_ptr<CaptureSource> source);
@@ -34,6 +37,12 @@ private:
     void sourceEnded(const AcqRequest& copy);
     void storeCalibration(const AcqRequest& copy, bool factory);
     void communicationErrorPath();
+    // The link itself is gone: no reset (nothing would hear it) and no box, a capture in
+    // progress is to be armed again, and reconnection starts.
+    void linkLostPath(const AcqRequest& copy);
+    // One reconnection step while the link is lost: every kReconnectPeriod the port is reopened
+    // and asked its status; once the meter answers, the run resumes as the request says.
+    void reconnectStep();
     void postPhase(int phase);
 
     // SourceHost
@@ -45,6 +54,11 @@ private:
     std::unique_ptr<CaptureSource> m_source;
     bool m_communicationError = false;
     std::uint64_t m_sequence = 0;  // of the last capture transferred whole
+    // While a lost link is being reconnected: the port it was on, and the next attempt's time.
+    bool m_reconnecting = false;
+    const SerialPort* m_lostPort = nullptr;
+    std::chrono::steady_clock::time_point m_nextReconnect{};
+    int m_reconnectAttempts = 0;
 };
 
 }  // namespace voltaris

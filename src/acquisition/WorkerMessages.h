@@ -12,5 +12,9 @@ inline constexpr const char* kFactoryCalibrationUpdatedText =
 inline constexpr const char* kFactoryCalibrationStoreErrorText =
     "Factory calibration storage error !";
 inline constexpr const char* kStoreErrorCaption = "ERROR";
+// Shown in the window's status area and on the command line's standard error, not in a box.
+inline constexpr const char* kLinkLostText =
+    "Link to the meter lost: reconnecting until it answers again.";
+inline constexpr const char* kLinkRestoredText = "Link to the meter restored";
 
 }  // namespace voltaris

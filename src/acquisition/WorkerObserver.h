@@ -29,6 +29,11 @@ public:
     // Idle again.
     virtual void sourceEnded() {}
 
+    // The link to the meter was lost (`lost`: a hang-up or an I/O error on the port; the worker
+    // reconnects every two seconds and resumes a run by itself) or is back (the meter answered
+    // its status again). Not a box: nothing waits for the user.
+    virtual void linkChanged(bool lost) { (void)lost; }
+
     // Shows a message with an OK button (empty caption: none) and returns once the user has
     // dismissed it; the worker waits meanwhile. After stopping() it must return promptly.
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;

@@ -67,6 +67,10 @@ void CaptureObserver::showMessage(const std::string& text, const std::string& ca
     }
 }
 
+void CaptureObserver::linkChanged(bool lost) {
+    std::fprintf(stderr, "%s\n", lost ? kLinkLostText : kLinkRestoredText);
+}
+
 void CaptureObserver::waitForIdle() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError; });

@@ -23,6 +23,8 @@ public:
     void captureRead(bool transferred) override;
     void sourceEnded() override;
     void showMessage(const std::string& text, const std::string& caption) override;
+    // Says so on standard error; the capture goes on once the link is back.
+    void linkChanged(bool lost) override;
     // Messages are printed, never waited for: nothing to release.
     void stopping() override {}
 

@@ -27,6 +27,9 @@ public:
     std::size_t discardInput() override { return m_inner.discardInput(); }
     // The inner port belongs to its owner: it stays open.
     void close() override {}
+    [[nodiscard]] bool linkLost() const override { return m_inner.linkLost(); }
+    // Reopens the inner port; the interruption, once it happened, still holds.
+    [[nodiscard]] bool reopen() override { return m_inner.reopen(); }
     [[nodiscard]] std::string name() const override { return m_inner.name(); }
 
 private:

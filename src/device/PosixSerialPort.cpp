@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <utility>
 
 #include "infra/Log.h"
 
@@ -77,11 +78,15 @@ void setModemLines(int fd) {
 }  // namespace
 
 std::unique_ptr<PosixSerialPort> PosixSerialPort::open(const std::string& path,
-                                                       PortTimeouts timeouts, int* error) {
+                                                       PortTimeouts timeouts, int* error,
+                                                       bool quiet) {
     // Stage 0 is the opening itself, stages 1 to 3 the configuration steps.
     const auto fail = [&](int err, int stage) -> std::unique_ptr<PosixSerialPort> {
         if (error != nullptr) {
             *error = err;
+        }
+        if (quiet) {
+            return nullptr;
         }
         if (stage == 0) {
             LogMessage(kLogModule, LogError, "Error opening %s port (1-%d)", path.c_str(), err);
@@ -142,7 +147,31 @@ void PosixSerialPort::close() {
     }
 }
 
+bool PosixSerialPort::reopen() {
+    close();
+    std::unique_ptr<PosixSerialPort> fresh = open(m_path, m_timeouts, nullptr, true);
+    if (!fresh) {
+        return false;
+    }
+    m_fd = std::exchange(fresh->m_fd, -1);
+    m_lost = false;
+    (void)discardInput();
+    return true;
+}
+
+PortIo PosixSerialPort::lose(std::size_t bytes, int error) {
+    if (!m_lost) {
+        m_lost = true;
+        LogMessage(kLogModule, LogError, "Link to the meter on %s lost (%d)", m_path.c_str(),
+                   error);
+    }
+    return {false, bytes, error};
+}
+
 PortIo PosixSerialPort::read(void* buffer, std::size_t count) {
+    if (m_lost) {
+        return {false, 0, EIO};
+    }
     if (m_fd < 0) {
         return {false, 0, EBADF};
     }
@@ -166,10 +195,13 @@ PortIo PosixSerialPort::read(void* buffer, std::size_t count) {
         }
         if (n == 0) {
             // End of file on a tty: the other end hung up.
-            return {false, got, EIO};
+            return lose(got, EIO);
         }
         if (errno == EINTR) {
             continue;
+        }
+        if (IsLinkLossError(errno)) {
+            return lose(got, errno);
         }
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             return {false, got, errno};
@@ -215,6 +247,9 @@ std::size_t PosixSerialPort::discardInput() {
 }
 
 PortIo PosixSerialPort::write(const void* data, std::size_t count) {
+    if (m_lost) {
+        return {false, 0, EIO};
+    }
     if (m_fd < 0) {
         return {false, 0, EBADF};
     }
@@ -230,6 +265,9 @@ PortIo PosixSerialPort::write(const void* data, std::size_t count) {
         }
         if (n < 0 && errno == EINTR) {
             continue;
+        }
+        if (n < 0 && IsLinkLossError(errno)) {
+            return lose(done, errno);
         }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             return {false, done, errno};

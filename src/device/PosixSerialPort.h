@@ -24,9 +24,12 @@ public:
     // Opens `path` read-write without becoming its controlling terminal, claims it exclusively
     // and applies the meter's line settings. Logs and returns null on failure, with the system's
     // error code in `*error` when that is given (EBUSY when another program holds the port).
+    // `quiet` opens without logging a failure (the reconnection after a lost link retries
+    // every few seconds and logs for itself).
     [[nodiscard]] static std::unique_ptr<PosixSerialPort> open(const std::string& path,
                                                                PortTimeouts timeouts = {},
-                                                               int* error = nullptr);
+                                                               int* error = nullptr,
+                                                               bool quiet = false);
     ~PosixSerialPort() override;
 
     PosixSerialPort(const PosixSerialPort&) = delete;
@@ -38,12 +41,18 @@ public:
     // meanwhile.
     std::size_t discardInput() override;
     void close() override;
+    [[nodiscard]] bool linkLost() const override { return m_lost; }
+    // Opens the path again; a link bound again under the same name (rfcomm) is usable at once.
+    [[nodiscard]] bool reopen() override;
     [[nodiscard]] std::string name() const override { return m_path; }
 
 private:
     PosixSerialPort(int fd, std::string path, PortTimeouts timeouts);
+    // Records a hang-up or an I/O error: logged once, and every later call fails at once.
+    PortIo lose(std::size_t bytes, int error);
 
     int m_fd;
+    bool m_lost = false;
     std::string m_path;
     PortTimeouts m_timeouts;
 };

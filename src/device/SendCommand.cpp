@@ -34,6 +34,9 @@ struct Exchange {
     ReplyCheck check;
     int emptyReads = 0;   // shared by every attempt of the call
     int owedReplies = 0;  // commands written whose attempt failed: their replies may still come
+    bool anyByte = false; // some attempt received at least one byte
+    bool stalled = false; // a fixed-length reply stopped coming for kStallLimit
+    bool final = false;   // the link is gone or a transfer stalled: no further attempt
 };
 
 // One attempt: write, then read until the reply is complete or the budget is spent.
@@ -51,6 +54,8 @@ bool attempt(Exchange& ex, std::size_t& replyLength) {
     replyLength = 0;
     bool ok = written;
     const bool fixedLength = ex.expectedLength > 0;
+    using Clock = std::chrono::steady_clock;
+    auto lastProgress = Clock::now();
     // One byte is always kept for the terminating zero.
     const std::size_t room = ex.capacity - 1;
     while (ok) {
@@ -64,14 +69,28 @@ bool attempt(Exchange& ex, std::size_t& replyLength) {
         const bool readOk = ReadPort(ex.port, ex.reply + replyLength, chunk, received);
         if (received > 0) {
             replyLength += received;
+            ex.anyByte = true;
+            lastProgress = Clock::now();
             if (!readOk) {
                 ok = false;
             } else if (!fixedLength && ex.reply[replyLength - 1] == '>') {
                 break;
             }
+        } else if (ex.port.linkLost()) {
+            ok = false;
         } else if (++ex.emptyReads > ex.maxEmptyReads) {
             ok = false;
+        } else if (fixedLength && Clock::now() - lastProgress >= kStallLimit) {
+            LogMessage(kLogModule, LogError, "Error Serial command %s, no byte for %d ms",
+                       ex.command, static_cast<int>(kStallLimit.count()));
+            ex.stalled = true;
+            ex.final = true;
+            ok = false;
         }
+    }
+    if (ex.port.linkLost()) {
+        ex.final = true;
+        ok = false;
     }
 
     ex.reply[replyLength] = '\0';
@@ -98,9 +117,11 @@ bool attempt(Exchange& ex, std::size_t& replyLength) {
     return ok;
 }
 
-// Empties the input queue after a failed attempt: one read of up to kDrainReadSize bytes, then,
-// while replies are still owed and bytes keep coming, further reads until as many '>' as owed
-// replies have arrived, the line stays quiet for a whole read, or kDrainBound has passed.
+// Empties the input queue after a failed attempt: one read of up to kDrainReadSize bytes
+// (kSilentDrainReadSize when the meter sent nothing during the whole call or a transfer
+// stalled), then, while
+// replies are still owed and bytes keep coming, further reads until as many '>' as owed replies
+// have arrived, the line stays quiet for a whole read, or kDrainBound has passed.
 // Returns the number of bytes thrown away.
 std::size_t drain(const Exchange& ex) {
     using Clock = std::chrono::steady_clock;
@@ -108,7 +129,7 @@ std::size_t drain(const Exchange& ex) {
     char scratch[kDrainReadSize];
     std::size_t total = 0;
     int terminators = 0;
-    std::size_t size = sizeof scratch;
+    std::size_t size = ex.anyByte && !ex.stalled ? sizeof scratch : kSilentDrainReadSize;
     for (;;) {
         std::size_t received = 0;
         (void)ReadPort(ex.port, scratch, size, received);
@@ -159,7 +180,11 @@ bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t
         }
         anyFailed = true;
         ++attempts;
-        if (ex.commandLength == 0) {
+        if (ex.final) {
+            attempts = kMaxAttempts;
+            LogMessage(kLogModule, LogError, "Error Serial command %s, no more retries...",
+                       command);
+        } else if (ex.commandLength == 0) {
             attempts = kMaxAttempts;  // a pure collection is not repeated
             LogMessage(kLogModule, LogError, "Error Serial command %s, no more retries...",
                        command);
@@ -172,7 +197,7 @@ bool SendCommand(SerialPort& port, const char* command, char* reply, std::size_t
         }
     }
 
-    if (anyFailed) {
+    if (anyFailed && !port.linkLost()) {
         // Late bytes of a failed attempt must not be taken for the next reply.
         const std::size_t drained = drain(ex);
         LogMessage(kLogModule, LogInfo, "Cleaning queue, %d bytes received",

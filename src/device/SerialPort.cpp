@@ -75,7 +75,14 @@ bool ClosePort(SerialPort& port) {
     return true;
 }
 
+bool IsLinkLossError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE;
+}
+
 bool WritePort(SerialPort& port, const void* data, std::size_t count) {
+    if (port.linkLost()) {
+        return false;
+    }
     const PortIo io = port.write(data, count);
     if (!io.ok || io.bytes != count) {
         LogMessage(kLogModule, LogError, "Error writing to target (%d)", io.error);
@@ -85,6 +92,10 @@ bool WritePort(SerialPort& port, const void* data, std::size_t count) {
 }
 
 bool ReadPort(SerialPort& port, void* buffer, std::size_t count, std::size_t& received) {
+    received = 0;
+    if (port.linkLost()) {
+        return false;
+    }
     const PortIo io = port.read(buffer, count);
     received = io.bytes;
     if (!io.ok) {

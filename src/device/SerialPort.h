@@ -29,6 +29,12 @@ public:
     virtual std::size_t discardInput() { return 0; }
     // Releases the device; later reads and writes fail. Safe to call more than once.
     virtual void close() = 0;
+    // True once the link itself is gone: the other end hung up or the device reported an I/O
+    // error (a dropped Bluetooth link). Reads and writes then fail at once, without waiting.
+    [[nodiscard]] virtual bool linkLost() const { return false; }
+    // Closes the device and opens the same path again with the same settings, quietly (the
+    // caller logs). True when the port is usable again; a port that cannot reopen says false.
+    [[nodiscard]] virtual bool reopen() { return false; }
     [[nodiscard]] virtual std::string name() const = 0;
 };
 
@@ -55,11 +61,15 @@ std::size_t DiscardStaleInput(SerialPort& port);
 // Closes the port. Always true.
 bool ClosePort(SerialPort& port);
 
-// One write call; true only when it succeeds and all `count` bytes were written.
+// Whether a failed call's error code means the link is gone rather than a slow or busy line.
+[[nodiscard]] bool IsLinkLossError(int error);
+
+// One write call; true only when it succeeds and all `count` bytes were written. On a port
+// whose link was already lost it fails without logging again.
 [[nodiscard]] bool WritePort(SerialPort& port, const void* data, std::size_t count);
 
 // One read call of up to `count` bytes; false only when the call itself fails. Receiving
-// nothing is a success.
+// nothing is a success. On a port whose link was already lost it fails without logging again.
 [[nodiscard]] bool ReadPort(SerialPort& port, void* buffer, std::size_t count,
                             std::size_t& received);
 

@@ -24,6 +24,12 @@ void WindowObserver::captureRead(bool transferred) {
     m_queue.post([this, transferred] { m_handlers.capture(transferred); });
 }
 
+void WindowObserver::linkChanged(bool lost) {
+    if (m_handlers.link) {
+        m_queue.post([this, lost] { m_handlers.link(lost); });
+    }
+}
+
 void WindowObserver::showMessage(const std::string& text, const std::string& caption) {
     auto pending = std::make_shared<PendingMessage>();
     {

@@ -22,6 +22,7 @@ public:
         std::function<void(int phase)> phase;
         std::function<void(bool transferred)> capture;
         std::function<void(const std::string& text, const std::string& caption)> message;
+        std::function<void(bool lost)> link;
     };
 
     // `takeCapture`, when given, runs on the worker thread for each capture transferred whole,
@@ -33,6 +34,7 @@ public:
     // phase 0 every 10 ms while idle, and the state meter only changes with the value.
     void phaseChanged(int phase) override;
     void captureRead(bool transferred) override;
+    void linkChanged(bool lost) override;
     // Worker thread: waits until the box was answered, or until stopping().
     void showMessage(const std::string& text, const std::string& caption) override;
     // Any thread: releases a waiting showMessage() and every later one at once.
