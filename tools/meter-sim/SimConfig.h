@@ -64,6 +64,10 @@ struct Config {
     // whose stored calibration is off, as a recalibration against a reference corrects.
     float inputGainV = 0;
     float inputGainI = 0;
+    // When set, start() makes this path a symbolic link to the terminal's slave side and
+    // restoreLink() points it at each new terminal, as the device path of a Bluetooth link that
+    // drops and comes back. An existing symbolic link there is replaced; anything else is not.
+    std::string linkPath;
 };
 
 }  // namespace voltaris::sim
