@@ -79,6 +79,16 @@ TEST(ReplyQueue, PacedRepliesFollowTheLineRateBackToBack) {
     EXPECT_EQ(queue.writable(t0 + 100ms).size(), 1u);
 }
 
+TEST(ReplyQueue, ClearedReplyHalfSentDoesNotHoldUpTheLine) {
+    ReplyQueue queue(true);
+    const auto t0 = ReplyQueue::Clock::time_point{} + 1s;
+    queue.push(std::string(4608, 'a'), t0);  // 100 ms on the line
+    queue.consumed(queue.writable(t0 + 10ms).size());
+    queue.clear();  // the link dropped
+    queue.push("<K>", t0 + 20ms);
+    EXPECT_EQ(queue.writable(t0 + 20ms), "<") << "the next reply starts at once";
+}
+
 TEST(SimOptions, ParsesWaveformGenerationAndFaults) {
     const auto parsed = parseProgramOptions({"--generation",
                                              "2",
