@@ -146,12 +146,24 @@ TEST_F(MeterSimLink, ObserverAndOtherThreadsMayDropAndRestore) {
 }
 
 TEST_F(MeterSimLink, OnlyASymbolicLinkIsReplaced) {
-    std::ofstream(m_link) << "user data";
     MeterSimulator sim(linked(m_link));
-    EXPECT_FALSE(sim.start());
-    EXPECT_EQ(voltaris::test::ReadFile(m_link), "user data");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.path()), fs::directory_iterator{}), 1)
-        << "no temporary link is left behind";
+    for (const bool running : {false, true}) {
+        std::ofstream(m_link) << "user data";
+        EXPECT_FALSE(running ? sim.restoreLink() : sim.start());
+        EXPECT_FALSE(sim.linkUp());
+        EXPECT_EQ(voltaris::test::ReadFile(m_link), "user data");
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.path()), fs::directory_iterator{}), 1)
+            << "no temporary link is left behind";
+        // Started on a free path, then the path taken while the link is down.
+        fs::remove(m_link);
+        if (!running) {
+            ASSERT_TRUE(sim.start());
+            sim.dropLink();
+        }
+    }
+    EXPECT_TRUE(sim.running()) << "a link that cannot come back leaves the meter running";
+    fs::remove(m_link);
+    EXPECT_TRUE(sim.restoreLink());
 }
 
 }  // namespace
