@@ -44,7 +44,8 @@ public:
     // from an earlier run.
     [[nodiscard]] bool start();
     // Stops the service thread, closes the terminal and removes the link; replies not yet sent
-    // are dropped.
+    // are dropped. Called on the service thread (from the frame observer) it does nothing, as
+    // that thread cannot wait for its own end.
     void stop();
     [[nodiscard]] bool running() const { return m_running.load(); }
     // Path of the slave side (e.g. /dev/pts/7) while running with the link up; empty otherwise.

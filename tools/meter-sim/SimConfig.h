@@ -41,7 +41,7 @@ struct Faults {
     // Command letters (the character after '<': '?', 'C', 'L', 'T', 'S', 'B', 'F', 'V', 'W',
     // 'R', 'U', 'X', 'Y', 'M', 'E') that get no reply at all; like `silent`, the meter hears
     // them (they are recorded) but does not carry them out. Other commands are answered.
-    std::string silentOn;
+    std::string silentOn = {};
     bool refuseV = false;  // V answers "<N>"
     // Every reply is replaced by 1..64 random bytes (any value, NUL and '>' included), drawn
     // from a generator seeded with noiseSeed each time noise is switched on or the seed changes.
