@@ -111,6 +111,10 @@ struct FaultCase {
     std::function<std::string(const std::string& clean)> expected;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // The clean reply, cut after `cut` bytes (-1: whole), `times` times back to back.
 std::function<std::string(const std::string&)> Repeated(int times, int cut = -1) {
     return [=](const std::string& clean) {
