@@ -31,8 +31,10 @@ void ExpectHangUp(int fd) {
     EXPECT_TRUE(watch.revents & POLLHUP);
     char byte = 0;
     EXPECT_EQ(::read(fd, &byte, 1), 0);
-    EXPECT_EQ(::write(fd, "<?>", 3), -1);
-    EXPECT_EQ(errno, EIO);
+    const ssize_t written = ::write(fd, "<?>", 3);
+    const int error = errno;
+    EXPECT_EQ(written, -1);
+    EXPECT_EQ(error, EIO);
 }
 
 std::string LinkTarget(const std::string& link) {
