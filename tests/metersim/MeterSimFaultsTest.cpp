@@ -2,7 +2,11 @@
 // the next reply read: it belongs to a later command, so nothing came in between.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+
 #include "SimPort.h"
+#include "meter-sim/MeterModel.h"
 #include "meter-sim/MeterSimulator.h"
 
 namespace voltaris::sim {
@@ -90,6 +94,129 @@ TEST_F(MeterSimFaults, LateBytesDelayEveryReply) {
         EXPECT_FALSE(m_port->command(frame).empty());
         EXPECT_GE(Clock::now() - sent, 150ms) << frame;
     }
+}
+
+TEST_F(MeterSimFaults, SilencedCommandIsHeardButNotCarriedOut) {
+    sendFaulty(Faults{.silentOn = "LS"}, "<S>");
+    EXPECT_EQ(m_port->command("<?>").at(9), 'I') << "a silenced S does not arm";
+    EXPECT_EQ(m_sim.receivedFrames(), (std::vector<std::string>{"<S>", "<?>"}));
+}
+
+// What a raw client reads back for one command with some faults on: the bytes that arrive
+// before the reply to a clean "<VFE>" sent after it (EEPROM byte FE is set to A5 for it).
+struct FaultCase {
+    const char* name;
+    Faults faults;
+    std::string frame;
+    // The expected bytes, given the reply the same frame gets without faults.
+    std::function<std::string(const std::string& clean)> expected;
+};
+
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The clean reply, cut after `cut` bytes (-1: whole), `times` times back to back.
+std::function<std::string(const std::string&)> Repeated(int times, int cut = -1) {
+    return [=](const std::string& clean) {
+        const std::string once = cut < 0 ? clean : clean.substr(0, static_cast<std::size_t>(cut));
+        std::string all;
+        for (int i = 0; i < times; ++i) {
+            all += once;
+        }
+        return all;
+    };
+}
+
+std::function<std::string(const std::string&)> Exactly(std::string bytes) {
+    return [bytes](const std::string&) { return bytes; };
+}
+
+// The first reply of a model on its own with noise seeded alike.
+std::function<std::string(const std::string&)> NoiseOf(int seed, std::string frame) {
+    return [=](const std::string&) {
+        MeterModel model({}, Clock::now());
+        model.setFaults({.noise = true, .noiseSeed = seed});
+        return model.handleFrame(frame, Clock::now());
+    };
+}
+
+class MeterSimFaultTable : public MeterSimFaults, public ::testing::WithParamInterface<FaultCase> {
+protected:
+    std::string replyTo(const Faults& faults, const std::string& frame) {
+        sendFaulty(faults, frame);
+        m_port->send("<VFE>");
+        std::string got =
+            m_port->readUntil([](const std::string& s) { return s.ends_with("<A5>"); });
+        EXPECT_TRUE(got.ends_with("<A5>")) << "the meter answers again once the fault is off";
+        got.resize(got.size() >= 4 ? got.size() - 4 : 0);
+        return got;
+    }
+};
+
+TEST_P(MeterSimFaultTable, ClientReadsBack) {
+    const FaultCase& c = GetParam();
+    m_sim.setEepromByte(0xFE, 0xA5);
+    ASSERT_EQ(m_port->command("<L02>"), "<K>");
+    const std::string clean = replyTo({}, c.frame);
+    ASSERT_FALSE(clean.empty());
+    EXPECT_EQ(replyTo(c.faults, c.frame), c.expected(clean));
+}
+
+const Faults kLong{.longReplies = true};
+
+INSTANTIATE_TEST_SUITE_P(
+    NewFaults, MeterSimFaultTable,
+    ::testing::Values(
+        FaultCase{"SilentOnStatus", {.silentOn = "?"}, "<?>", Repeated(0)},
+        FaultCase{"SilentOnArming", {.silentOn = "S"}, "<S>", Repeated(0)},
+        FaultCase{"SilentOnCapture", {.silentOn = "BFX"}, "<B>", Repeated(0)},
+        FaultCase{"SilentOnLogBlock", {.silentOn = "BFX"}, "<XLOG002 0000>", Repeated(0)},
+        FaultCase{"SilentOnLeavesOthers", {.silentOn = "BFX"}, "<?>", Repeated(1)},
+        FaultCase{"RefuseV", {.refuseV = true}, "<V00>", Exactly("<N>")},
+        FaultCase{"LongAck", kLong, "<L05>", Exactly("<KKKKKKKKKK>")},
+        FaultCase{"LongPeriod", kLong, "<F>",
+                  Exactly("<F4E20F4E20F4E20F4E20F4E20F4E20F4E20F4E20F4E20F4E20>")},
+        FaultCase{"LongWithoutTerminator",
+                  {.noTerminator = true, .longReplies = true},
+                  "<C>",
+                  Exactly("<KKKKKKKKKK")},
+        FaultCase{"LongCapture", kLong, "<B>", Repeated(10)},
+        FaultCase{
+            "LongCutCapture", {.cutBulkAt = 100, .longReplies = true}, "<B>", Repeated(10, 100)},
+        FaultCase{"LongLogBlock", kLong, "<XLOG002 0000>", Repeated(10)},
+        FaultCase{"NoiseForText", {.noise = true, .noiseSeed = 3}, "<?>", NoiseOf(3, "<?>")},
+        FaultCase{"NoiseForBulk", {.noise = true, .noiseSeed = 4}, "<B>", NoiseOf(4, "<B>")}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
+
+TEST(MeterModelNoise, SeededBytesOfAnyValueAndLength1To64) {
+    MeterModel model({}, Clock::now());
+    auto draw = [&](const Faults& faults) {
+        model.setFaults(faults);
+        std::vector<std::string> replies;
+        for (int i = 0; i < 300; ++i) {
+            replies.push_back(model.handleFrame(i % 2 ? "<F>" : "<B>", Clock::now()));
+        }
+        return replies;
+    };
+    const Faults seeded{.noise = true, .noiseSeed = 9};
+    const auto first = draw(seeded);
+    std::string all;
+    std::set<std::size_t> sizes;
+    for (const std::string& reply : first) {
+        all += reply;
+        sizes.insert(reply.size());
+    }
+    EXPECT_EQ(*sizes.begin(), 1u);
+    EXPECT_EQ(*sizes.rbegin(), 64u);
+    for (const char byte : {'\0', '>', '\xFF'}) {
+        EXPECT_NE(all.find(byte), std::string::npos) << int(byte);
+    }
+    EXPECT_NE(draw({.noise = true, .noiseSeed = 9, .longReplies = true}), first)
+        << "other switches do not restart the bytes";
+    draw({});
+    EXPECT_EQ(draw(seeded), first) << "switched on again, the seed repeats them";
+    EXPECT_NE(draw({.noise = true, .noiseSeed = 10}), first);
 }
 
 TEST(MeterSimPacing, PacedReplyArrivesWholeNoFasterThanTheLine) {

@@ -79,6 +79,16 @@ TEST(ReplyQueue, PacedRepliesFollowTheLineRateBackToBack) {
     EXPECT_EQ(queue.writable(t0 + 100ms).size(), 1u);
 }
 
+TEST(ReplyQueue, ClearedReplyHalfSentDoesNotHoldUpTheLine) {
+    ReplyQueue queue(true);
+    const auto t0 = ReplyQueue::Clock::time_point{} + 1s;
+    queue.push(std::string(4608, 'a'), t0);  // 100 ms on the line
+    queue.consumed(queue.writable(t0 + 10ms).size());
+    queue.clear();  // the link dropped
+    queue.push("<K>", t0 + 20ms);
+    EXPECT_EQ(queue.writable(t0 + 20ms), "<") << "the next reply starts at once";
+}
+
 TEST(SimOptions, ParsesWaveformGenerationAndFaults) {
     const auto parsed = parseProgramOptions({"--generation",
                                              "2",
@@ -119,6 +129,17 @@ TEST(SimOptions, ParsesWaveformGenerationAndFaults) {
                                              "1A",
                                              "--generation-digit",
                                              "2",
+                                             "--link",
+                                             "/tmp/rfcomm0",
+                                             "--silent-on",
+                                             "?S",
+                                             "--silent-on=BS",
+                                             "--refuse",
+                                             "V",
+                                             "--noise",
+                                             "--noise-seed",
+                                             "42",
+                                             "--long-replies",
                                              "--verbose"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const ProgramOptions& o = parsed.options;
@@ -141,6 +162,10 @@ TEST(SimOptions, ParsesWaveformGenerationAndFaults) {
     EXPECT_EQ(f.cutBulkAt, 100);
     EXPECT_EQ(f.lateBytesMs, 30);
     EXPECT_EQ(f.failEepromReadAt, 15);
+    EXPECT_EQ(o.config.linkPath, "/tmp/rfcomm0");
+    EXPECT_EQ(f.silentOn, "?SB");
+    EXPECT_TRUE(f.refuseV && f.noise && f.longReplies);
+    EXPECT_EQ(f.noiseSeed, 42);
     EXPECT_TRUE(o.erasedEeprom && o.verbose);
     EXPECT_FALSE(o.help);
 }
@@ -154,6 +179,13 @@ TEST(SimOptions, RejectsBadValuesAndUnknownOptions) {
                                                        {"--harmonic-i", "3"},
                                                        {"--refuse", "X"},
                                                        {"--refuse", ""},
+                                                       {"--silent-on", "?Q"},
+                                                       {"--silent-on", ""},
+                                                       {"--silent-on", "<"},
+                                                       {"--link", ""},
+                                                       {"--link"},
+                                                       {"--noise=1"},
+                                                       {"--noise-seed", "-1"},
                                                        {"--fail-eeprom-read", "256"},
                                                        {"--cut-bulk", "-1"},
                                                        {"--late", "5ms"},

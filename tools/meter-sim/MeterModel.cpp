@@ -50,8 +50,21 @@ MeterModel::MeterModel(const Config& config, Clock::time_point epoch)
       m_epoch(epoch),
       m_triggerHolds(config.triggerAlwaysHolds) {}
 
+void MeterModel::setFaults(const Faults& faults) {
+    // Reseeded only when noise starts or its seed changes, so switching other faults while it
+    // is on does not repeat the same bytes.
+    if (faults.noise && (!m_faults.noise || faults.noiseSeed != m_faults.noiseSeed)) {
+        m_noise.seed(static_cast<std::mt19937::result_type>(faults.noiseSeed));
+    }
+    m_faults = faults;
+}
+
 std::string MeterModel::handleFrame(std::string_view frame, Clock::time_point now) {
     if (m_faults.silent) {
+        return {};
+    }
+    if (frame.size() >= 2 && frame.front() == '<' &&
+        m_faults.silentOn.find(frame[1]) != std::string::npos) {
         return {};
     }
     return deform(answer(frame, now));
@@ -94,7 +107,7 @@ MeterModel::Answer MeterModel::answer(std::string_view frame, Clock::time_point 
             return {acceptE(fields)};
         case 'V': {
             const auto address = fields.size() == 2 ? parseHex(fields) : std::nullopt;
-            if (!address) {
+            if (!address || m_faults.refuseV) {
                 return {kRefused};
             }
             if (static_cast<int>(*address) == m_faults.failEepromReadAt) {
@@ -306,30 +319,54 @@ std::string MeterModel::captureBytes(Clock::time_point now) {
     // Without a capture of the acknowledged size the meter sends whatever its memory holds:
     // here, fresh samples of the signal.
     if (m_capture.size() != static_cast<std::size_t>(m_blocks) * kBytesPerBlock) {
-        m_capture =
-            m_synth.generate(m_config.waveform, m_blocks, 0, inputGainV(), inputGainI());
+        m_capture = m_synth.generate(m_config.waveform, m_blocks, 0, inputGainV(), inputGainI());
     }
     return m_capture;
 }
 
-std::string MeterModel::deform(Answer answer) const {
+std::string MeterModel::deform(Answer answer) {
     std::string& bytes = answer.bytes;
+    if (bytes.empty()) {
+        return bytes;  // no reply stays no reply, whatever the faults
+    }
     if (answer.bulk) {
         if (m_faults.cutBulkAt >= 0 &&
             static_cast<std::size_t>(m_faults.cutBulkAt) < bytes.size()) {
             bytes.resize(static_cast<std::size_t>(m_faults.cutBulkAt));
         }
-        return bytes;
-    }
-    if (m_faults.garbage && !bytes.empty()) {
-        // Same length and still closed by '>', so a reader takes it whole and must reject it.
-        static constexpr char kNoise[] = "#%&*+?@^~$";
-        for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
-            bytes[i] = kNoise[i % (sizeof kNoise - 1)];
+        if (m_faults.longReplies) {
+            const std::string once = bytes;
+            for (int i = 1; i < 10; ++i) {
+                bytes += once;
+            }
+        }
+    } else {
+        if (m_faults.longReplies && bytes.size() >= 2 && bytes.front() == '<' &&
+            bytes.back() == '>') {
+            const std::string body = bytes.substr(1, bytes.size() - 2);
+            bytes = "<";
+            for (int i = 0; i < 10; ++i) {
+                bytes += body;
+            }
+            bytes += '>';
+        }
+        if (m_faults.garbage) {
+            // Same length and still closed by '>', so a reader takes it whole and must reject it.
+            static constexpr char kNoise[] = "#%&*+?@^~$";
+            for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+                bytes[i] = kNoise[i % (sizeof kNoise - 1)];
+            }
+        }
+        if (m_faults.noTerminator && bytes.back() == '>') {
+            bytes.pop_back();
         }
     }
-    if (m_faults.noTerminator && !bytes.empty() && bytes.back() == '>') {
-        bytes.pop_back();
+    if (m_faults.noise) {
+        // Plain modulo of the generator's output: the same bytes for a seed on every platform.
+        bytes.resize(m_noise() % 64 + 1);
+        for (char& byte : bytes) {
+            byte = static_cast<char>(m_noise() & 0xFF);
+        }
     }
     return bytes;
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -62,7 +63,7 @@ public:
     void setTriggerHolds(bool holds, Clock::time_point now);
     [[nodiscard]] bool triggerHolds() const { return m_triggerHolds; }
 
-    void setFaults(const Faults& faults) { m_faults = faults; }
+    void setFaults(const Faults& faults);
     [[nodiscard]] const Faults& faults() const { return m_faults; }
     void setWaveform(const Waveform& waveform) { m_config.waveform = waveform; }
     [[nodiscard]] const Waveform& waveform() const { return m_config.waveform; }
@@ -94,7 +95,7 @@ private:
     [[nodiscard]] std::string setLogPeriod(std::string_view fields);
     [[nodiscard]] std::string captureBytes(Clock::time_point now);
     void completeCapture(Clock::time_point now);
-    [[nodiscard]] std::string deform(Answer answer) const;
+    [[nodiscard]] std::string deform(Answer answer);
 
     // Volts and amperes per raw unit the samples are made with.
     [[nodiscard]] float inputGainV() const;
@@ -102,6 +103,7 @@ private:
 
     Config m_config;
     Faults m_faults;
+    std::mt19937 m_noise;  // source of the noise fault's bytes
     EepromImage m_eeprom;
     SdCard m_sdCard;
     SampleSynth m_synth;

@@ -1,15 +1,15 @@
 // Service thread and thread-safe access of the simulated meter.
 #include "MeterSimulator.h"
 
-#include "FrameAssembler.h"
-
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <string_view>
 
 namespace voltaris::sim {
 
@@ -53,29 +53,32 @@ bool flushDue(int fd, ReplyQueue& queue, Clock::time_point now) {
 }  // namespace
 
 MeterSimulator::MeterSimulator(Config config)
-    : m_config(std::move(config)), m_model(m_config, Clock::now()) {}
+    : m_config(std::move(config)), m_queue(m_config.paced), m_model(m_config, Clock::now()) {}
 
 MeterSimulator::~MeterSimulator() {
     stop();
 }
 
 bool MeterSimulator::start() {
+    std::lock_guard lifecycle(m_lifecycle);
     if (m_running.load()) {
-        return false;
-    }
-    if (!m_terminal.open()) {
         return false;
     }
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        m_terminal.close();
+        return false;
+    }
+    if (!openLink()) {
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
         return false;
     }
     m_wakeRead = pipeFds[0];
     m_wakeWrite = pipeFds[1];
+    m_wantLink.store(true);
     {
         std::lock_guard lock(m_mutex);
-        m_portPath = m_terminal.slavePath();
+        m_linkServed = m_linkRequests.load();
     }
     m_stopRequested.store(false);
     m_running.store(true);
@@ -84,44 +87,167 @@ bool MeterSimulator::start() {
 }
 
 void MeterSimulator::stop() {
+    if (onServiceThread()) {
+        return;  // it cannot wait for itself; the owner stops it
+    }
+    std::lock_guard lifecycle(m_lifecycle);
     if (!m_running.load()) {
         return;
     }
     m_stopRequested.store(true);
-    const char wake = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(m_wakeWrite, &wake, 1);
+    wake();
     m_thread.join();
+    m_serviceThread.store(std::thread::id{});
     ::close(m_wakeRead);
     ::close(m_wakeWrite);
     m_wakeRead = m_wakeWrite = -1;
-    m_terminal.close();
-    {
-        std::lock_guard lock(m_mutex);
-        m_portPath.clear();
-    }
+    closeLink();
     m_running.store(false);
 }
 
+bool MeterSimulator::onServiceThread() const {
+    return std::this_thread::get_id() == m_serviceThread.load();
+}
+
+void MeterSimulator::wake() {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(m_wakeWrite, &byte, 1);
+}
+
+bool MeterSimulator::openLink() {
+    if (!m_terminal.open()) {
+        return false;
+    }
+    const std::string& link = m_config.linkPath;
+    if (!link.empty()) {
+        // Only a symbolic link (or nothing) is replaced: a file or directory there is not ours.
+        struct stat existing {};
+        if (::lstat(link.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
+            m_terminal.close();
+            return false;
+        }
+        // Made beside the link and renamed over it, so the path never goes missing or dangles
+        // while an old link is replaced.
+        static std::atomic<unsigned> serial{0};
+        const std::string temporary =
+            link + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
+        if (::symlink(m_terminal.slavePath().c_str(), temporary.c_str()) != 0) {
+            m_terminal.close();
+            return false;
+        }
+        if (::rename(temporary.c_str(), link.c_str()) != 0) {
+            ::unlink(temporary.c_str());
+            m_terminal.close();
+            return false;
+        }
+    }
+    m_assembler.reset();
+    m_queue.clear();
+    m_waitWritable = false;
+    ++m_linkEpoch;
+    {
+        std::lock_guard lock(m_mutex);
+        m_portPath = m_terminal.slavePath();
+        m_linkUp = true;
+    }
+    return true;
+}
+
+void MeterSimulator::closeLink() {
+    const std::string slave = m_terminal.slavePath();
+    const std::string& link = m_config.linkPath;
+    if (!link.empty() && !slave.empty()) {
+        // Removed only while it still points at this terminal: another meter may own it now.
+        char target[256];
+        const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+        if (length > 0 && std::string_view(target, static_cast<std::size_t>(length)) == slave) {
+            ::unlink(link.c_str());
+        }
+    }
+    m_terminal.close();
+    m_queue.clear();  // the rest of a reply half sent is lost with the line
+    m_assembler.reset();
+    m_waitWritable = false;
+    std::lock_guard lock(m_mutex);
+    m_portPath.clear();
+    m_linkUp = false;
+}
+
+void MeterSimulator::dropLink() {
+    requestLink(false);
+}
+
+bool MeterSimulator::restoreLink() {
+    requestLink(true);
+    return linkUp();
+}
+
+bool MeterSimulator::linkUp() const {
+    std::lock_guard lock(m_mutex);
+    return m_linkUp;
+}
+
+void MeterSimulator::requestLink(bool up) {
+    if (onServiceThread()) {
+        // From the frame observer: the service thread owns the terminal, so it acts at once.
+        m_wantLink.store(up);
+        if (up && !m_terminal.isOpen() && !openLink()) {
+            m_wantLink.store(false);
+        } else if (!up && m_terminal.isOpen()) {
+            closeLink();
+        }
+        return;
+    }
+    std::unique_lock lifecycle(m_lifecycle);
+    if (!m_running.load()) {
+        return;
+    }
+    m_wantLink.store(up);
+    const std::uint64_t request = ++m_linkRequests;
+    wake();
+    std::unique_lock lock(m_mutex);
+    m_linkChanged.wait(lock, [&] { return m_linkServed >= request; });
+}
+
 void MeterSimulator::serve() {
-    const int fd = m_terminal.masterFd();
-    FrameAssembler assembler;
-    ReplyQueue queue(m_config.paced);
-    bool waitWritable = false;
+    m_serviceThread.store(std::this_thread::get_id());
     char buffer[4096];
     while (!m_stopRequested.load()) {
+        const std::uint64_t request = m_linkRequests.load();
+        bool served = false;
+        {
+            std::lock_guard lock(m_mutex);
+            served = m_linkServed >= request;
+        }
+        if (!served) {
+            const bool up = m_wantLink.load();
+            if (up && !m_terminal.isOpen()) {
+                if (!openLink()) {
+                    m_wantLink.store(false);
+                }
+            } else if (!up && m_terminal.isOpen()) {
+                closeLink();
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_linkServed = request;
+            }
+            m_linkChanged.notify_all();
+        }
+        const int fd = m_terminal.masterFd();  // -1 while the link is down: poll skips it
         const auto now = Clock::now();
-        if (!waitWritable) {
-            waitWritable = !flushDue(fd, queue, now);
+        if (fd >= 0 && !m_waitWritable) {
+            m_waitWritable = !flushDue(fd, m_queue, now);
         }
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
-        if (!waitWritable) {
-            if (const auto due = queue.nextDue(Clock::now())) {
+        if (fd >= 0 && !m_waitWritable) {
+            if (const auto due = m_queue.nextDue(Clock::now())) {
                 timeout = toTimespec(*due - Clock::now());
                 timeoutPtr = &timeout;
             }
         }
-        pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (waitWritable ? POLLOUT : 0)), 0},
+        pollfd fds[2] = {{fd, static_cast<short>(POLLIN | (m_waitWritable ? POLLOUT : 0)), 0},
                          {m_wakeRead, POLLIN, 0}};
         if (::ppoll(fds, 2, timeoutPtr, nullptr) < 0) {
             if (errno == EINTR) {
@@ -135,19 +261,19 @@ void MeterSimulator::serve() {
             }
         }
         if (fds[0].revents & POLLOUT) {
-            waitWritable = false;
+            m_waitWritable = false;
         }
         if (fds[0].revents & POLLIN) {
             const ssize_t got = ::read(fd, buffer, sizeof buffer);
             if (got > 0) {
                 answerFrames(
-                    assembler.feed(std::string_view(buffer, static_cast<std::size_t>(got))), queue);
+                    m_assembler.feed(std::string_view(buffer, static_cast<std::size_t>(got))));
             }
         }
     }
 }
 
-void MeterSimulator::answerFrames(const std::vector<std::string>& frames, ReplyQueue& queue) {
+void MeterSimulator::answerFrames(const std::vector<std::string>& frames) {
     for (const std::string& frame : frames) {
         const auto now = Clock::now();
         std::string reply;
@@ -163,10 +289,15 @@ void MeterSimulator::answerFrames(const std::vector<std::string>& frames, ReplyQ
             lateMs = std::max(m_model.faults().lateBytesMs, 0);
         }
         m_framesChanged.notify_all();
+        const std::uint64_t epoch = m_linkEpoch;
         if (m_observer) {
             m_observer(frame);
         }
-        queue.push(std::move(reply), now + std::chrono::milliseconds(lateMs));
+        if (!m_terminal.isOpen() || m_linkEpoch != epoch) {
+            // The observer dropped the link: this reply and the frames after it went with it.
+            return;
+        }
+        m_queue.push(std::move(reply), now + std::chrono::milliseconds(lateMs));
     }
 }
 

@@ -18,6 +18,7 @@ public:
     [[nodiscard]] bool open();
     void close();
 
+    [[nodiscard]] bool isOpen() const { return m_master >= 0; }
     [[nodiscard]] int masterFd() const { return m_master; }
     [[nodiscard]] const std::string& slavePath() const { return m_slavePath; }
 

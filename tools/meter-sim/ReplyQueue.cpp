@@ -78,6 +78,8 @@ std::optional<ReplyQueue::Clock::time_point> ReplyQueue::nextDue(Clock::time_poi
 
 void ReplyQueue::clear() {
     m_replies.clear();
+    // What was dropped never reaches the line, so it does not hold up the next reply.
+    m_lineFree = {};
 }
 
 }  // namespace voltaris::sim

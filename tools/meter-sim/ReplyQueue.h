@@ -28,6 +28,7 @@ public:
     // When writable() next has something new to offer; nullopt when the queue is empty.
     [[nodiscard]] std::optional<Clock::time_point> nextDue(Clock::time_point now) const;
     [[nodiscard]] bool empty() const { return m_replies.empty(); }
+    // Drops every reply, the rest of one half sent included; the line is free at once.
     void clear();
 
 private:

@@ -2,6 +2,7 @@
 // and the faults it can be told to show on its serial link.
 #pragma once
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,18 @@ struct Faults {
     int lateBytesMs = 0;        // delay before every reply
     bool noSdCard = false;      // U, X and Y answer "<Z>"
     int failEepromReadAt = -1;  // V of this address gets no reply
+    // Command letters (the character after '<': '?', 'C', 'L', 'T', 'S', 'B', 'F', 'V', 'W',
+    // 'R', 'U', 'X', 'Y', 'M', 'E') that get no reply at all; like `silent`, the meter hears
+    // them (they are recorded) but does not carry them out. Other commands are answered.
+    std::string silentOn = {};
+    bool refuseV = false;  // V answers "<N>"
+    // Every reply is replaced by 1..64 random bytes (any value, NUL and '>' included), drawn
+    // from a generator seeded with noiseSeed each time noise is switched on or the seed changes.
+    bool noise = false;
+    int noiseSeed = 1;
+    // Every reply ten times as long: a text reply "<body>" becomes "<" + body x 10 + ">"; a B or
+    // X reply (after cutBulkAt/cutLogBlock) is sent ten times back to back.
+    bool longReplies = false;
 };
 
 struct Config {
@@ -51,6 +64,10 @@ struct Config {
     // whose stored calibration is off, as a recalibration against a reference corrects.
     float inputGainV = 0;
     float inputGainI = 0;
+    // When set, start() makes this path a symbolic link to the terminal's slave side and
+    // restoreLink() points it at each new terminal, as the device path of a Bluetooth link that
+    // drops and comes back. An existing symbolic link there is replaced; anything else is not.
+    std::string linkPath;
 };
 
 }  // namespace voltaris::sim

@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <string_view>
 
 #include "SdCard.h"
 
@@ -52,8 +53,9 @@ std::optional<std::pair<int, double>> toHarmonic(const std::string& text) {
 
 std::string programUsage() {
     return "Usage: voltaris-meter-sim [options]\n"
-           "Simulated Voltaris meter on a pseudo-terminal. Prints the terminal's path on the\n"
-           "first line of standard output, then answers until SIGINT or SIGTERM.\n"
+           "Simulated Voltaris meter on a pseudo-terminal. Prints the terminal's path (or the\n"
+           "--link path) on the first line of standard output, then answers until SIGINT or\n"
+           "SIGTERM. SIGUSR1 drops the link, SIGUSR2 brings it back on a new terminal.\n"
            "\n"
            "Meter:\n"
            "  --generation 1|2          meter generation (default 1)\n"
@@ -61,6 +63,7 @@ std::string programUsage() {
            "  --generation-digit C      character forced at status position 16\n"
            "  --paced                   send at the line rate of 460800 baud\n"
            "  --trigger-never           armed captures wait forever\n"
+           "  --link PATH               keep a symbolic link to the terminal at PATH\n"
            "Signals:\n"
            "  --frequency HZ            mains frequency (default 50)\n"
            "  --voltage V               RMS voltage (default 230)\n"
@@ -76,10 +79,14 @@ std::string programUsage() {
            "  --noise-i RAW             uniform current noise peak, raw units\n"
            "Faults:\n"
            "  --silent                  never answer\n"
+           "  --silent-on LETTERS       never answer these commands (e.g. ?SB, repeatable)\n"
            "  --no-terminator           text replies lose their final '>'\n"
            "  --garbage                 text replies replaced by garbage\n"
            "  --cut-bulk N              B and X replies stop after N bytes\n"
-           "  --refuse L|T|S|W          answer <N> to that command (repeatable, e.g. LT)\n"
+           "  --refuse L|T|S|W|V        answer <N> to that command (repeatable, e.g. LT)\n"
+           "  --noise                   every reply replaced by 1-64 random bytes\n"
+           "  --noise-seed N            seed of the noise bytes (default 1)\n"
+           "  --long-replies            every reply sent ten times as long\n"
            "  --late MS                 delay before every reply\n"
            "  --erased-eeprom           EEPROM reads 0xFF everywhere\n"
            "  --no-sd                   no SD card: U answers <Z>\n"
@@ -106,6 +113,8 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
         {"--garbage", [&] { o.faults.garbage = true; }},
         {"--erased-eeprom", [&] { o.erasedEeprom = true; }},
         {"--no-sd", [&] { o.faults.noSdCard = true; }},
+        {"--noise", [&] { o.faults.noise = true; }},
+        {"--long-replies", [&] { o.faults.longReplies = true; }},
         {"--verbose", [&] { o.verbose = true; }},
         {"--help", [&] { o.help = true; }},
     };
@@ -179,6 +188,33 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
         {"--cut-bulk", setInt(o.faults.cutBulkAt, 0, std::numeric_limits<int>::max())},
         {"--late", setInt(o.faults.lateBytesMs, 0, 60000)},
         {"--fail-eeprom-read", setInt(o.faults.failEepromReadAt, 0, 255)},
+        {"--noise-seed", setInt(o.faults.noiseSeed, 0, std::numeric_limits<int>::max())},
+        {"--link",
+         [&](const std::string& text) {
+             if (text.empty()) {
+                 return false;
+             }
+             o.config.linkPath = text;
+             return true;
+         }},
+        {"--silent-on",
+         [&](const std::string& text) {
+             static constexpr std::string_view kCommands = "?CLTSBFVWRUXYME";
+             if (text.empty()) {
+                 return false;
+             }
+             for (char c : text) {
+                 if (kCommands.find(c) == std::string_view::npos) {
+                     return false;
+                 }
+             }
+             for (char c : text) {
+                 if (o.faults.silentOn.find(c) == std::string::npos) {
+                     o.faults.silentOn += c;
+                 }
+             }
+             return true;
+         }},
         {"--log-file",
          [&](const std::string& text) {
              const auto colon = text.find(':');
@@ -210,6 +246,9 @@ ParsedOptions parseProgramOptions(const std::vector<std::string>& args) {
                          break;
                      case 'W':
                          f.refuseW = true;
+                         break;
+                     case 'V':
+                         f.refuseV = true;
                          break;
                      default:
                          return false;

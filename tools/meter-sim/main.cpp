@@ -1,4 +1,5 @@
-// voltaris-meter-sim: runs the simulated meter until SIGINT or SIGTERM and prints its terminal.
+// voltaris-meter-sim: runs the simulated meter until SIGINT or SIGTERM and prints its terminal;
+// SIGUSR1 and SIGUSR2 drop its link and bring it back.
 #include <pthread.h>
 #include <signal.h>
 
@@ -25,11 +26,13 @@ int main(int argc, char** argv) {
     }
 
     // The signals are taken by sigwait below; blocked first so the service thread inherits it.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     MeterSimulator simulator(options.config);
     simulator.setFaults(options.faults);
@@ -46,14 +49,38 @@ int main(int argc, char** argv) {
             [](const std::string& frame) { std::fprintf(stderr, "%s\n", frame.c_str()); });
     }
     if (!simulator.start()) {
-        std::fprintf(stderr, "voltaris-meter-sim: cannot open a pseudo-terminal\n");
+        if (options.config.linkPath.empty()) {
+            std::fprintf(stderr, "voltaris-meter-sim: cannot open a pseudo-terminal\n");
+        } else {
+            std::fprintf(stderr, "voltaris-meter-sim: cannot open a pseudo-terminal linked at %s\n",
+                         options.config.linkPath.c_str());
+        }
         return 1;
     }
-    std::printf("%s\n", simulator.portPath().c_str());
+    const std::string shown =
+        options.config.linkPath.empty() ? simulator.portPath() : options.config.linkPath;
+    std::printf("%s\n", shown.c_str());
     std::fflush(stdout);
 
-    int signal = 0;
-    while (sigwait(&stopSignals, &signal) != 0) {
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&signals, &signal) != 0) {
+            continue;
+        }
+        if (signal == SIGUSR1) {
+            simulator.dropLink();
+            if (options.verbose) {
+                std::fprintf(stderr, "link dropped\n");
+            }
+        } else if (signal == SIGUSR2) {
+            if (!simulator.restoreLink()) {
+                std::fprintf(stderr, "voltaris-meter-sim: cannot bring the link back\n");
+            } else if (options.verbose) {
+                std::fprintf(stderr, "link restored on %s\n", simulator.portPath().c_str());
+            }
+        } else {
+            break;
+        }
     }
     simulator.stop();
     return 0;
