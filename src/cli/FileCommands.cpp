@@ -214,6 +214,11 @@ int runDownload(const QStringList& args) {
         });
     }
     printJson(QJsonDocument(QJsonObject{{"files", results}}));
+    if (!complete) {
+        // The window's closing message, so that a script's log says which files to fetch again.
+        const DownloadEnd end = DownloadEndMessage(report);
+        progress.message(end.text, end.caption);
+    }
     return complete ? 0 : kExitIncomplete;
 }
 
