@@ -307,6 +307,7 @@ bool CMeterDlg::startWorker() {
     handlers.message = [this](const std::string& text, const std::string& caption) {
         m_messages.show(this, text, caption);
     };
+    handlers.link = [this](bool lost) { OnLinkChanged(lost); };
     // On the worker thread, before the report is queued: the capture is copied while the worker
     // waits, so a later capture cannot overwrite it before the window analyses it.
     const auto takeCapture = [handOver = m_handOver.get(), shared = m_shared.get()] {

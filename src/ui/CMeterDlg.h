@@ -124,6 +124,9 @@ public:
     void OnDataChange(bool transferred = true);
     // The worker's phase: the state meter is redrawn when the value changed.
     void OnWorkerPhase(int phase);
+    // The link to the meter dropped (the worker reconnects on its own) or is back: said in the
+    // status line over the foot of the pages, not in a box, so that an unattended run goes on.
+    void OnLinkChanged(bool lost);
     void UpdateDisplay();
     void DrawState(int state);
     void DrawChartWaveforms(const char* prefix);

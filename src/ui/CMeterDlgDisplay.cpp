@@ -1,7 +1,12 @@
 // The window's side of each capture: the captures the worker handed over are analysed once
 // each, in order, and the visible page is redrawn once for all of them; the worker's phase
 // moves the pointer of the state meter.
+#include <QLabel>
+#include <QPalette>
+#include <QTimer>
+
 #include "acquisition/CaptureHandOver.h"
+#include "acquisition/WorkerMessages.h"
 #include "analysis/Measurements.h"
 #include "infra/Log.h"
 #include "ui/CMeterDlg.h"
@@ -15,6 +20,8 @@ namespace voltaris {
 
 namespace {
 constexpr const char* kLogModule = "voltaris";
+// How long "Link to the meter restored" stays in the status line.
+constexpr auto kLinkRestoredShownFor = std::chrono::seconds(10);
 }  // namespace
 
 void CMeterDlg::OnDataChange(bool transferred) {
@@ -70,6 +77,25 @@ void CMeterDlg::OnWorkerPhase(int phase) {
     }
     DrawState(phase);
     emit phaseDrawn(phase);
+}
+
+void CMeterDlg::OnLinkChanged(bool lost) {
+    QLabel& status = *m_controls.linkStatus;
+    QPalette palette = status.palette();
+    palette.setColor(QPalette::Window, lost ? QColor(255, 214, 102) : QColor(178, 235, 178));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    status.setPalette(palette);
+    status.setText(lost ? kLinkLostText : kLinkRestoredText);
+    status.show();
+    status.raise();
+    if (!lost) {
+        // The good news stays a few seconds, unless the link dropped again meanwhile.
+        QTimer::singleShot(kLinkRestoredShownFor, &status, [&status] {
+            if (status.text() == kLinkRestoredText) {
+                status.hide();
+            }
+        });
+    }
 }
 
 void CMeterDlg::UpdateDisplay() {

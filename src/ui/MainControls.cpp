@@ -206,6 +206,11 @@ MainControls BuildMainControls(QWidget& client) {
     }
     c.calibration = calibrationControls(client);
     c.initialising = label(client, "Initialisation on going", 345, 202, 90);
+    c.linkStatus = place(new QLabel(&client), 156, 397, 494, 11);
+    c.linkStatus->setObjectName("linkStatus");
+    c.linkStatus->setAlignment(Qt::AlignCenter);
+    c.linkStatus->setAutoFillBackground(true);
+    c.linkStatus->hide();
     return c;
 }
 

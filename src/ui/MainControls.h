@@ -81,6 +81,8 @@ struct MainControls {
     QComboBox* harmonicsLimits = nullptr;  // 1068
     QLabel* harmonicsResult = nullptr;     // 1072
     QLabel* initialising = nullptr;        // 1089 "Initialisation on going"
+    // The link's state after it dropped, over the foot of the pages; hidden while all is well.
+    QLabel* linkStatus = nullptr;
     CalibrationControls calibration;
 
     std::unique_ptr<PaneGrid> panes;  // 1044..1059
