@@ -1,6 +1,8 @@
 // The download dialog: its controls, the file list, download, deletion and logging period.
 #include "files/CDownloadDlg.h"
 
+#include "device/InterruptiblePort.h"
+
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QGridLayout>
@@ -234,7 +236,11 @@ void CDownloadDlg::OnDownloadSelection() {
         m_cancel);
     DownloadReport report;
     (void)runExchange(
-        [&](SerialPort& port) { report = DownloadLogFiles(port, *folder, selected, progress); },
+        [&](SerialPort& port) {
+            // Cancel gives up on a block that stopped coming at once; one that flows completes.
+            InterruptiblePort cancellable(port, [this] { return m_cancel.load(); });
+            report = DownloadLogFiles(cancellable, *folder, selected, progress);
+        },
         true);
     m_lastDownload = report;
     const DownloadEnd end = DownloadEndMessage(report);

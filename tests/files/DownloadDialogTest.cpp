@@ -9,9 +9,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <set>
@@ -317,6 +319,36 @@ TEST_F(DownloadDialog, CancelClickedDuringTheThirdBlockOfTheSecondOfThreeFiles) 
     EXPECT_EQ(m_messages.shown, std::vector{error("Download stopped")});
     EXPECT_TRUE(std::filesystem::exists(m_dir.path() / "LOGB02.csv"));
     EXPECT_FALSE(std::filesystem::exists(m_dir.path() / "LOGC03.csv"));
+}
+
+TEST_F(DownloadDialog, CancelEndsABlockThatStoppedComingAtOnce) {
+    m_meter.sim.clearLogFiles();
+    m_meter.sim.addLogFile("LOGB02", sim::makeLogRecords(4000));
+    sim::Faults faults;
+    faults.cutLogBlock = 1;  // the second block stops after 100 bytes
+    faults.cutLogBlockAt = 100;
+    m_meter.sim.setFaults(faults);
+    std::chrono::steady_clock::duration took{};
+    ASSERT_TRUE(inDialog([&](CDownloadDlg& dialog) {
+        const CDownloadDlg::Controls& c = dialog.controls();
+        c.selectAll->click();
+        std::chrono::steady_clock::time_point clicked{};
+        QTimer::singleShot(0, [&] {
+            (void)WaitForEvents("the second block is asked for", [&] {
+                const Strings sent = m_meter.sim.receivedFrames();
+                return !sent.empty() && sent.back() == "<XLOGB02 0001>";
+            });
+            QTest::qWait(500);  // the cut is reached: nothing more comes
+            clicked = std::chrono::steady_clock::now();
+            c.cancelDownload->click();
+        });
+        c.downloadSelection->click();
+        took = std::chrono::steady_clock::now() - clicked;
+        EXPECT_TRUE(dialog.lastDownload().cancelled);
+    }));
+    // Well before the 5 s after which a stalled block fails by itself.
+    EXPECT_LT(took, 2s);
+    EXPECT_EQ(m_messages.shown, std::vector{error("Download stopped")});
 }
 
 }  // namespace
