@@ -121,6 +121,24 @@ TEST(WorkerPolling, StatusOfTheWrongLengthIsACommunicationErrorNotACapture) {
     }
 }
 
+TEST(WorkerPolling, TenStatusesNeitherArmedNorCompleteAreACommunicationError) {
+    ScriptedMeter meter;
+    meter.status = StatusReply('X');  // the right length, a state letter of no meaning
+    ScriptedMeterPort port(handlerOf(meter));
+    WorkerRig rig;
+    rig.shared->setPort(&port);
+    rig.shared->setState(AcqStatus::SingleRequested);
+    ASSERT_TRUE(rig.start());
+
+    ASSERT_TRUE(rig.observer.waitForMessages(1));
+    ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));
+    EXPECT_EQ(rig.observer.messages(),
+              (std::vector<ObservedMessage>{{kCommunicationErrorText, ""}}));
+    EXPECT_EQ(port.count("<?>"), 10u);
+    EXPECT_EQ(port.count("<B>"), 0u);
+    EXPECT_EQ(rig.shared->state(), AcqStatus::Idle);
+}
+
 TEST(WorkerPolling, ArmedLetterIsReportedAndPollingGoesOn) {
     ScriptedMeter meter;
     meter.status = StatusReply('A');
