@@ -96,47 +96,35 @@ ScriptedMeterPort::Handler handlerOf(const ScriptedMeter& meter) {
     return [meter](const std::string& command) { return meter.answer(command); };
 }
 
-TEST(WorkerPolling, StatusOfTheWrongLengthIsACommunicationErrorNotACapture) {
-    for (const std::size_t length : {22u, 24u}) {
-        SCOPED_TRACE(length);
+// A status of the wrong length is another command's reply as far as the exchange can tell:
+// retried, then given up. One of the right length whose state letter means nothing is polled
+// again, ten times at most.
+TEST(WorkerPolling, StatusesThatTellNoCaptureStateEndInACommunicationError) {
+    const struct {
+        std::string status;
+        std::size_t polls;
+    } cases[] = {{StatusReply('C', 22), 3}, {StatusReply('C', 24), 3}, {StatusReply('X'), 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
         ScriptedMeter meter;
-        meter.status = StatusReply('C', length);
+        meter.status = c.status;
         ScriptedMeterPort port(handlerOf(meter));
         WorkerRig rig;
         rig.shared->setPort(&port);
         rig.shared->setState(AcqStatus::SingleRequested);
         ASSERT_TRUE(rig.start());
 
-        // Another command's reply as far as the exchange can tell: retried, then given up.
         ASSERT_TRUE(rig.observer.waitForMessages(1));
         ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));
         EXPECT_EQ(rig.observer.messages(),
                   (std::vector<ObservedMessage>{{kCommunicationErrorText, ""}}));
-        EXPECT_EQ(port.count("<?>"), 3u);
+        EXPECT_EQ(port.count("<?>"), c.polls);
         EXPECT_EQ(port.count("<B>"), 0u);
         EXPECT_EQ(port.count("<R>"), 1u);
         EXPECT_TRUE(rig.observer.captures().empty());
         EXPECT_EQ(rig.observer.phaseCount(WorkerPhaseTransferring), 0);
         EXPECT_EQ(rig.shared->state(), AcqStatus::Idle);
     }
-}
-
-TEST(WorkerPolling, TenStatusesNeitherArmedNorCompleteAreACommunicationError) {
-    ScriptedMeter meter;
-    meter.status = StatusReply('X');  // the right length, a state letter of no meaning
-    ScriptedMeterPort port(handlerOf(meter));
-    WorkerRig rig;
-    rig.shared->setPort(&port);
-    rig.shared->setState(AcqStatus::SingleRequested);
-    ASSERT_TRUE(rig.start());
-
-    ASSERT_TRUE(rig.observer.waitForMessages(1));
-    ASSERT_TRUE(rig.observer.waitForPhase(WorkerPhaseStopped));
-    EXPECT_EQ(rig.observer.messages(),
-              (std::vector<ObservedMessage>{{kCommunicationErrorText, ""}}));
-    EXPECT_EQ(port.count("<?>"), 10u);
-    EXPECT_EQ(port.count("<B>"), 0u);
-    EXPECT_EQ(rig.shared->state(), AcqStatus::Idle);
 }
 
 TEST(WorkerPolling, ArmedLetterIsReportedAndPollingGoesOn) {
