@@ -195,6 +195,9 @@ TEST_P(FaultMatrix, TellsTheUserAndLosesNothing) {
 // fails; the same for each later stage. Silence during arming stops the arming at once.
 const std::vector<std::string> kCapture = {"capture"};
 const std::vector<std::string> kCapture3 = {"capture", "--count", "3"};
+const std::vector<std::string> kCalibrate = {"calibrate",   "--vrms-actual", "230",
+                                             "--irms-actual", "1000",       "--password",
+                                             "271828"};
 
 void eraseEeprom(sim::MeterSimulator& m) {
     m.eraseEeprom();
@@ -259,6 +262,11 @@ const Scenario kScenarios[] = {
     {"refused_start", kCapture, {.refuseS = true}, {}, {}, Link::Kept, 2, {kCommunicationError}},
     {"refused_eeprom_read", kCapture, {.refuseV = true}, {}, {}, Link::Kept, 0,
      {"Error reading calibration parameters"}, 1, 30s},
+    // Writing a calibration to a meter that refuses, or stops answering, the EEPROM writes.
+    {"refused_eeprom_write", kCalibrate, {.refuseW = true}, {}, {}, Link::Kept, 2,
+     {"Calibration storage error, please restore factory calibration"}, 0, 40s},
+    {"silent_eeprom_write", kCalibrate, silentOn("W"), {}, {}, Link::Kept, 2,
+     {"Calibration storage error, please restore factory calibration"}},
     // EEPROM contents: erased, and a gain that is not a number.
     {"erased_eeprom", kCapture, {}, {}, {}, Link::Kept, 0,
      {"Warning : factory calibration not available"}, 1, 30s, {}, eraseEeprom},
