@@ -5,7 +5,7 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PACKAGES   := g++ cmake ninja-build pkg-config qt6-base-dev libqcustomplot-dev libgtest-dev \
-              libgmock-dev libbenchmark-dev xvfb xauth
+              libgmock-dev libbenchmark-dev libfftw3-dev xvfb xauth
 PORT       ?=
 PREFIX     ?= /usr/local
 
