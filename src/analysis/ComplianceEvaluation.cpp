@@ -18,7 +18,9 @@ bool isPohcOrder(std::size_t order) {
     return order >= kFirstPohcOrder && order <= kLastPohcOrder && order % 2 == 1;
 }
 
-double pctOf(double value, double limit) { return safeRatio(value * 100, limit); }
+double pctOf(double value, double limit) {
+    return safeRatio(value * 100, limit);
+}
 
 }  // namespace
 
@@ -71,8 +73,8 @@ ComplianceEvaluation::Limits ComplianceEvaluation::limits() const {
     // are disregarded (IEC 61000-3-2, limits clause). The input current is the RMS current
     // averaged over the observation period.
     l.threshold = std::max(kDisregardFraction * l.averageCurrent, kDisregardMinimum);
-    l.table = harmonicLimitTable(static_cast<int>(limitClass_), l.averagePower,
-                                 l.averagePowerFactor);
+    l.table =
+        harmonicLimitTable(static_cast<int>(limitClass_), l.averagePower, l.averagePowerFactor);
     return l;
 }
 
