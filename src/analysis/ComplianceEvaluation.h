@@ -71,7 +71,7 @@ public:
     // far; disregarded orders do not count.
     [[nodiscard]] WorstHarmonic worstSoFar() const;
 
-    [[nodiscard]] std::size_t windows() const { return windows_; }
+    [[nodiscard]] std::size_t windows() const { return m_windows; }
 
 private:
     struct Limits {
@@ -81,15 +81,15 @@ private:
     [[nodiscard]] Limits limits() const;
     [[nodiscard]] double value(const HarmonicWindow& w, std::size_t order) const;
 
-    LimitClass limitClass_;
-    std::size_t windows_ = 0;
-    double time_ = 0;
-    double energy_ = 0;          // sum of P x duration
-    double apparentEnergy_ = 0;  // sum of Vrms Irms x duration
-    double currentTime_ = 0;     // sum of Irms x duration
-    HarmonicArray maxValue_{};   // in the limit's unit
-    HarmonicArray maxAmperes_{};
-    HarmonicArray sumValueTime_{};  // sum of value x duration
+    LimitClass m_limitClass;
+    std::size_t m_windows = 0;
+    double m_time = 0;
+    double m_energy = 0;          // sum of P x duration
+    double m_apparentEnergy = 0;  // sum of Vrms Irms x duration
+    double m_currentTime = 0;     // sum of Irms x duration
+    HarmonicArray m_maxValue{};   // in the limit's unit
+    HarmonicArray m_maxAmperes{};
+    HarmonicArray m_sumValueTime{};  // sum of value x duration
 };
 
 }  // namespace voltaris
