@@ -58,7 +58,8 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     const QCommandLineOption replay("replay", "capture from the raw capture files given");
     const QCommandLineOption periods("periods", "mains periods per capture, 1..85", "N");
     const QCommandLineOption preTrigger("pretrigger", "pre-trigger, 0..periods-1", "N");
-    const QCommandLineOption count("count", "K continuous captures instead of one single", "K");
+    const QCommandLineOption count(
+        "count", "K continuous captures instead of one single; 0: until SIGINT or SIGTERM", "K");
     const QCommandLineOption triggerTimeout(
         "trigger-timeout", "give up after SECONDS armed without a trigger", "SECONDS");
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
@@ -151,11 +152,12 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
             std::clamp(*value, 0.0, static_cast<double>(TriggerCap(threshold.field))));
     }
     if (parser.isSet(count)) {
-        const auto v = integerIn(parser.value(count), 1, 1000000);
+        const auto v = integerIn(parser.value(count), 0, 1000000);
         if (!v) {
-            return "--count needs a positive integer";
+            return "--count needs 0 (until stopped) or a positive integer";
         }
         s.count = static_cast<int>(*v);
+        s.untilStopped = *v == 0;
     }
     if (parser.isSet(triggerTimeout)) {
         // Bounded to a day, so that the deadline arithmetic cannot overflow.

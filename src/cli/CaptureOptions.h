@@ -22,6 +22,7 @@ struct CaptureSettings {
     int preTrigger = 0;
     TriggerThresholds thresholds;
     int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
+    bool untilStopped = false;  // --count 0: continuous captures until SIGINT or SIGTERM
     double triggerTimeout = 0;  // --trigger-timeout: seconds armed without a trigger; 0: no bound
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
