@@ -2,8 +2,8 @@
 // mode, or replays raw capture files), applies the selection as the window does (the clock of
 // a second-generation meter is set once, before the first arming), runs the acquisition worker
 // for one single, K continuous or, with --count 0, continuous captures until SIGINT or SIGTERM,
-// and prints each analysed capture as one line of JSON or of text. Messages the window would
-// show in a box go to standard error.
+// and prints each analysed capture as one line of JSON or of text; --log appends a line per
+// capture to a file. Messages the window would show in a box go to standard error.
 #include <QString>
 #include <chrono>
 #include <cmath>
@@ -21,6 +21,7 @@
 #include "acquisition/RawCaptureFile.h"
 #include "acquisition/ReplayCaptureSource.h"
 #include "analysis/EnergySeries.h"
+#include "cli/CaptureLog.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOptions.h"
 #include "cli/CaptureOutput.h"
@@ -100,6 +101,14 @@ int runCapture(const QStringList& args) {
         std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(error));
         return 2;
     }
+    CaptureLog log;
+    if (!s.logFile.isEmpty()) {
+        if (const std::string error = log.prepare(s.logFile.toStdString(), s.logSeparator);
+            !error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", kCommandName, error.c_str());
+            return 2;
+        }
+    }
     // Before any thread starts, so that the worker never takes the two signals.
     StopSignals stopSignals;
     LogInit("VoltarisRT");
@@ -172,6 +181,7 @@ int runCapture(const QStringList& args) {
             failed = observer.communicationError();
             break;
         }
+        const auto receivedAt = std::chrono::system_clock::now();
         const std::optional<LimitCheck> check =
             AnalyseCapture(*capture, origin.generation, s.filter, *m, statistics);
         if (!check) {
@@ -182,6 +192,16 @@ int runCapture(const QStringList& args) {
         }
         ++printed;
         PrintCapture(s.format, printed, *capture, *m, *check);
+        if (!s.logFile.isEmpty()) {
+            const std::string error =
+                log.append(receivedAt, printed, CaptureJson(*capture, *m, *check));
+            if (!error.empty()) {
+                std::fprintf(stderr, "%s: the capture log could not be written (%s); the lines "
+                             "written before stay\n", kCommandName, error.c_str());
+                failed = true;
+                break;
+            }
+        }
         observer.recycle(std::move(last));
         last = std::move(capture);
     }

@@ -29,6 +29,8 @@ struct CaptureSettings {
     QString chartsPrefix;   // --charts: the pages of the last capture as PNG files
     QString csvFile;        // --csv: the CSV export of the last capture
     QString reportFolder;   // --report: the report of the last capture
+    QString logFile;        // --log: a line appended per capture
+    char logSeparator = ',';  // of the --log file, from its name
     QString title = "n/a";  // --title: the report's title
     OutputFormat format = OutputFormat::Json;
     FileScaling scaling;  // what replayed files do not say
