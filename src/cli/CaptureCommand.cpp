@@ -181,7 +181,6 @@ int runCapture(const QStringList& args) {
             failed = observer.communicationError();
             break;
         }
-        const auto receivedAt = std::chrono::system_clock::now();
         const std::optional<LimitCheck> check =
             AnalyseCapture(*capture, origin.generation, s.filter, *m, statistics);
         if (!check) {
@@ -194,7 +193,7 @@ int runCapture(const QStringList& args) {
         PrintCapture(s.format, printed, *capture, *m, *check);
         if (!s.logFile.isEmpty()) {
             const std::string error =
-                log.append(receivedAt, printed, CaptureJson(*capture, *m, *check));
+                log.append(observer.readAt(*capture), printed, CaptureJson(*capture, *m, *check));
             if (!error.empty()) {
                 std::fprintf(stderr, "%s: the capture log could not be written (%s); the lines "
                              "written before stay\n", kCommandName, error.c_str());

@@ -32,10 +32,15 @@ void CaptureObserver::captureRead(bool transferred) {
     if (!transferred) {
         return;  // no whole capture: the communication error follows
     }
+    const auto now = std::chrono::system_clock::now();
+    // The worker does not touch the buffer while it reports: this is the capture copied below.
+    const std::uint64_t sequence =
+        m_shared.withCapture([](const CaptureBuffer& b) { return b.sequence; });
     // Copied now, before the worker can arm the next capture, so that none is lost.
     (void)m_handOver.take(m_shared);
     {
-        std::lock_guard lock(m_mutex);  // orders the notification after a waiter's check
+        std::lock_guard lock(m_mutex);  // also orders the notification after a waiter's check
+        m_readAt.emplace(sequence, now);
     }
     m_changed.notify_all();
 }
@@ -105,6 +110,15 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
         }
         m_changed.wait_until(lock, deadline);
     }
+}
+
+std::chrono::system_clock::time_point CaptureObserver::readAt(const HandedCapture& capture) {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_readAt.find(capture.buffer.sequence);
+    const auto at = found != m_readAt.end() ? found->second : std::chrono::system_clock::now();
+    // Those of this capture and of any dropped before it.
+    m_readAt.erase(m_readAt.begin(), m_readAt.upper_bound(capture.buffer.sequence));
+    return at;
 }
 
 void CaptureObserver::requestStop() {

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -39,6 +41,9 @@ public:
     [[nodiscard]] std::unique_ptr<HandedCapture> nextCapture(
         std::chrono::milliseconds triggerTimeout);
     void recycle(std::unique_ptr<HandedCapture> capture) { m_handOver.recycle(std::move(capture)); }
+    // When the worker reported `capture` (the system clock), however late it is taken; now for
+    // one not reported here.
+    [[nodiscard]] std::chrono::system_clock::time_point readAt(const HandedCapture& capture);
 
     // Any thread: ends the waits above (SIGINT, SIGTERM).
     void requestStop();
@@ -61,6 +66,8 @@ private:
     bool m_stopRequested = false;
     // When the current stretch of the waiting-for-trigger phase began; unset in other phases.
     std::optional<std::chrono::steady_clock::time_point> m_waitingSince;
+    // The report times of the captures not yet taken, by sequence number.
+    std::map<std::uint64_t, std::chrono::system_clock::time_point> m_readAt;
 };
 
 }  // namespace voltaris::cli
