@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "acquisition/TriggerConditions.h"
 #include "analysis/Measurements.h"
@@ -16,6 +17,14 @@ namespace voltaris::cli {
 
 namespace {
 constexpr int kMaxTriggerTimeout = 86400;
+
+bool samePath(const QString& a, const QString& b) {
+    std::error_code errorA;
+    std::error_code errorB;
+    const auto canonicalA = std::filesystem::weakly_canonical(a.toStdString(), errorA);
+    const auto canonicalB = std::filesystem::weakly_canonical(b.toStdString(), errorB);
+    return !errorA && !errorB && canonicalA == canonicalB;
+}
 }  // namespace
 
 QString CaptureUsage() {
@@ -41,6 +50,13 @@ QString CheckCaptureOutputs(const CaptureSettings& s) {
         {s.chartsPrefix, CheckOutputPrefix},
         {s.reportFolder, CheckOutputFolder},
     };
+    // The log is appended to, --raw and --csv replace their file: the log would be lost.
+    for (const auto& [option, path] : {std::pair{"--raw", &s.rawFile}, {"--csv", &s.csvFile}}) {
+        if (!s.logFile.isEmpty() && !path->isEmpty() && samePath(s.logFile, *path)) {
+            return QString("%1: named by --log and %2; the log would be overwritten")
+                .arg(s.logFile, option);
+        }
+    }
     for (const auto& [path, check] : outputs) {
         if (!path.isEmpty()) {
             if (const std::string error = check(path.toStdString()); !error.empty()) {

@@ -41,8 +41,8 @@ struct CaptureSettings {
 // Fills `s` from the arguments; returns an error message, empty when all are valid.
 [[nodiscard]] QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s);
 
-// Checks that every file asked for (--raw, --csv, --charts, --report) can be written, before
-// the meter is touched; the first failure as "<path>: <the system's text>", empty when none.
+// Checks that every file asked for (--raw, --csv, --charts, --report) can be written and none
+// is the --log file, before the meter is touched; the first failure as "<path>: <the system's text>", empty when none.
 [[nodiscard]] QString CheckCaptureOutputs(const CaptureSettings& s);
 
 // The usage line of the command.

@@ -189,6 +189,7 @@ TEST_F(CaptureLog, UnusableFilesAreRefusedUpFront) {
     const struct {
         std::string path;
         std::string message;
+        Fields more;
     } cases[] = {
         {other, other + ": its columns differ from the capture log's"},
         {m_dir.file("log.json"), "--log needs a file ending in .csv, .tsv or .txt"},
@@ -196,10 +197,13 @@ TEST_F(CaptureLog, UnusableFilesAreRefusedUpFront) {
         {m_dir.file("missing/log.csv"), "missing/log.csv: No such file or directory"},
         {m_dir.file("folder.csv"), "folder.csv: Is a directory"},
         {m_dir.file("fifo.csv"), "fifo.csv: not a regular file"},
+        {m_dir.file("x.csv"), "x.csv: named by --log and --csv", {"--csv", m_dir.file("./x.csv")}},
     };
     const std::string before = test::ReadFile(other);
     for (const auto& c : cases) {
-        const test::ProgramRun r = run(c.path, {"--count", "0"});
+        Fields more{"--count", "0"};
+        more.insert(more.end(), c.more.begin(), c.more.end());
+        const test::ProgramRun r = run(c.path, more);
         EXPECT_EQ(r.exitCode, 2) << c.path;
         EXPECT_TRUE(r.out.empty()) << c.path;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
