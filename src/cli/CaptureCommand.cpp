@@ -195,8 +195,10 @@ int runCapture(const QStringList& args) {
             const std::string error =
                 log.append(observer.readAt(*capture), printed, CaptureJson(*capture, *m, *check));
             if (!error.empty()) {
-                std::fprintf(stderr, "%s: the capture log could not be written (%s); the lines "
-                             "written before stay\n", kCommandName, error.c_str());
+                std::fprintf(stderr,
+                             "%s: the capture log could not be written (%s); the lines "
+                             "written before stay\n",
+                             kCommandName, error.c_str());
                 failed = true;
                 break;
             }

@@ -207,8 +207,9 @@ std::string CaptureLog::prepare(const std::string& path, char separator) {
     // The header alone, ended by a line end; or the whole file, when a run was cut before its
     // first line.
     if (first != expected + "\n" && first != expected) {
-        return path + ": its columns differ from the capture log's; give a new or empty file, "
-                      "or one this command wrote";
+        return path +
+               ": its columns differ from the capture log's; give a new or empty file, "
+               "or one this command wrote";
     }
     return {};
 }
@@ -266,8 +267,8 @@ std::string CaptureLog::append(std::chrono::system_clock::time_point when, std::
     if (created) {
         // The new file's name is on disk too, not only its contents.
         const std::string folder = std::filesystem::path(m_path).parent_path().string();
-        const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY |
-                                                                          O_CLOEXEC);
+        const int dir =
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             (void)::fsync(dir);
             ::close(dir);

@@ -52,7 +52,9 @@ QJsonObject CaptureJson(const HandedCapture& capture, const MeasurementSet& m,
 void PrintCapture(OutputFormat format, std::int64_t number, const HandedCapture& capture,
                   const MeasurementSet& m, const LimitCheck& check) {
     if (format == OutputFormat::Text) {
-        printText(QString("%1: %2").arg(static_cast<qint64>(number)).arg(captureSummary(m, check, kNoLimits)));
+        printText(QString("%1: %2")
+                      .arg(static_cast<qint64>(number))
+                      .arg(captureSummary(m, check, kNoLimits)));
     } else {
         PrintJsonLine(CaptureJson(capture, m, check));
     }

@@ -83,9 +83,9 @@ protected:
     void SetUp() override { ASSERT_TRUE(m_dir.valid()); }
 
     std::vector<std::string> args(const std::string& log, const Fields& more) const {
-        std::vector<std::string> all{"capture", "--demo", "--periods", "1", "--log", log,
-                                     "--dev-root", m_dir.file("dev"), "--sys-root",
-                                     m_dir.file("sys")};
+        std::vector<std::string> all{
+            "capture", "--demo",     "--periods",       "1",          "--log",
+            log,       "--dev-root", m_dir.file("dev"), "--sys-root", m_dir.file("sys")};
         all.insert(all.end(), more.begin(), more.end());
         return all;
     }
@@ -161,8 +161,8 @@ TEST_F(CaptureLog, SignalsLeaveWholeNumberedLines) {
         int signal;
         const char* count;
         int exitCode;
-    } cases[] = {{SIGKILL, "0", 128 + SIGKILL}, {SIGINT, "0", 0}, {SIGTERM, "0", 0},
-                 {SIGINT, "1000000", 0}};
+    } cases[] = {
+        {SIGKILL, "0", 128 + SIGKILL}, {SIGINT, "0", 0}, {SIGTERM, "0", 0}, {SIGINT, "1000000", 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(strsignal(c.signal)) + " --count " + c.count);
         const std::string path = m_dir.file(std::to_string(c.signal) + "-" + c.count + ".csv");
