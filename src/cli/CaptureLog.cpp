@@ -248,8 +248,8 @@ std::string CaptureLog::append(std::chrono::system_clock::time_point when, std::
     if (m_needsHeader) {
         text = header() + '\n';
     } else if (info.st_size > 0) {
-        // A file whose last line was cut (by a crash of another writer) gets its line end first,
-        // so that this line stays a line of its own.
+        // A file whose last line was cut (a power cut during a write, another program) gets its
+        // line end first, so that this line stays a line of its own.
         char last = '\n';
         if (::pread(m_fd, &last, 1, info.st_size - 1) == 1 && last != '\n') {
             text = "\n";
