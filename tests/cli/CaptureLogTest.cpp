@@ -211,6 +211,18 @@ TEST_F(CaptureLog, UnusableFilesAreRefusedUpFront) {
     EXPECT_EQ(test::ReadFile(other), before);
 }
 
+// A last line cut by a power cut stays as it is, and the next line starts a line of its own.
+TEST_F(CaptureLog, CutLastLineIsEndedFirst) {
+    const std::string path = m_dir.file("cut.csv");
+    ASSERT_EQ(run(path, {}).exitCode, 0);
+    std::ofstream(path, std::ios::app) << "2026-12-09T00:00:00.000+01:00,1,23";
+    ASSERT_EQ(run(path, {}).exitCode, 0);
+    const LogContents log = readLog(path, ',');
+    ASSERT_EQ(log.lines.size(), 4u);
+    EXPECT_EQ(log.lines[2], (Fields{"2026-12-09T00:00:00.000+01:00", "1", "23"}));
+    EXPECT_EQ(log.lines[3].size(), log.lines[0].size());
+}
+
 // A write that fails (a file size limit, as a full disk) ends the run with exit 2 and the
 // message; the lines written before stay, and nothing of the failed one.
 TEST_F(CaptureLog, FailedWriteEndsTheRunAndKeepsTheWholeLines) {
