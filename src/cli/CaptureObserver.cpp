@@ -32,10 +32,15 @@ void CaptureObserver::captureRead(bool transferred) {
     if (!transferred) {
         return;  // no whole capture: the communication error follows
     }
+    const auto now = std::chrono::system_clock::now();
+    // The worker does not touch the buffer while it reports: this is the capture copied below.
+    const std::uint64_t sequence =
+        m_shared.withCapture([](const CaptureBuffer& b) { return b.sequence; });
     // Copied now, before the worker can arm the next capture, so that none is lost.
     (void)m_handOver.take(m_shared);
     {
-        std::lock_guard lock(m_mutex);  // orders the notification after a waiter's check
+        std::lock_guard lock(m_mutex);  // also orders the notification after a waiter's check
+        m_readAt.emplace(sequence, now);
     }
     m_changed.notify_all();
 }
@@ -73,7 +78,7 @@ void CaptureObserver::linkChanged(bool lost) {
 
 void CaptureObserver::waitForIdle() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError; });
+    m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError || m_stopRequested; });
 }
 
 std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
@@ -81,7 +86,7 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
     std::unique_ptr<HandedCapture> capture;
     m_changed.wait(lock, [&] {
         capture = m_handOver.next();
-        return capture || m_ended || m_communicationError;
+        return capture || m_ended || m_communicationError || m_stopRequested;
     });
     return capture;
 }
@@ -91,7 +96,7 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
     std::unique_lock lock(m_mutex);
     for (;;) {
         std::unique_ptr<HandedCapture> capture = m_handOver.next();
-        if (capture || m_ended || m_communicationError) {
+        if (capture || m_ended || m_communicationError || m_stopRequested) {
             return capture;
         }
         if (!m_waitingSince) {
@@ -105,6 +110,28 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
         }
         m_changed.wait_until(lock, deadline);
     }
+}
+
+std::chrono::system_clock::time_point CaptureObserver::readAt(const HandedCapture& capture) {
+    std::lock_guard lock(m_mutex);
+    const auto found = m_readAt.find(capture.buffer.sequence);
+    const auto at = found != m_readAt.end() ? found->second : std::chrono::system_clock::now();
+    // Those of this capture and of any dropped before it.
+    m_readAt.erase(m_readAt.begin(), m_readAt.upper_bound(capture.buffer.sequence));
+    return at;
+}
+
+void CaptureObserver::requestStop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    m_changed.notify_all();
+}
+
+bool CaptureObserver::stopRequested() const {
+    std::lock_guard lock(m_mutex);
+    return m_stopRequested;
 }
 
 bool CaptureObserver::triggerTimedOut() const {

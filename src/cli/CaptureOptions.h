@@ -22,12 +22,15 @@ struct CaptureSettings {
     int preTrigger = 0;
     TriggerThresholds thresholds;
     int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
+    bool untilStopped = false;  // --count 0: continuous captures until SIGINT or SIGTERM
     double triggerTimeout = 0;  // --trigger-timeout: seconds armed without a trigger; 0: no bound
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;   // --charts: the pages of the last capture as PNG files
     QString csvFile;        // --csv: the CSV export of the last capture
     QString reportFolder;   // --report: the report of the last capture
+    QString logFile;        // --log: a line appended per capture
+    char logSeparator = ',';  // of the --log file, from its name
     QString title = "n/a";  // --title: the report's title
     OutputFormat format = OutputFormat::Json;
     FileScaling scaling;  // what replayed files do not say
@@ -38,8 +41,8 @@ struct CaptureSettings {
 // Fills `s` from the arguments; returns an error message, empty when all are valid.
 [[nodiscard]] QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s);
 
-// Checks that every file asked for (--raw, --csv, --charts, --report) can be written, before
-// the meter is touched; the first failure as "<path>: <the system's text>", empty when none.
+// Checks that every file asked for (--raw, --csv, --charts, --report) can be written and none
+// is the --log file, before the meter is touched; the first failure as "<path>: <the system's text>", empty when none.
 [[nodiscard]] QString CheckCaptureOutputs(const CaptureSettings& s);
 
 // The usage line of the command.
