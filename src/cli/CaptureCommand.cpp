@@ -1,11 +1,13 @@
 // voltaris-cli capture: takes the named meter (or finds one, or falls back to demonstration
 // mode, or replays raw capture files), applies the selection as the window does (the clock of
 // a second-generation meter is set once, before the first arming), runs the acquisition worker
-// for one single or K continuous captures, and prints each analysed capture as one line of
-// JSON or of text. Messages the window would show in a box go to standard error.
+// for one single, K continuous or, with --count 0, continuous captures until SIGINT or SIGTERM,
+// and prints each analysed capture as one line of JSON or of text; --log appends a line per
+// capture to a file. Messages the window would show in a box go to standard error.
 #include <QString>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "acquisition/AcquisitionWorker.h"
 #include "acquisition/RawCaptureFile.h"
 #include "analysis/EnergySeries.h"
+#include "cli/CaptureLog.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOrigin.h"
 #include "cli/CaptureOptions.h"
@@ -24,6 +27,7 @@
 #include "cli/Commands.h"
 #include "cli/MeterLookup.h"
 #include "cli/ReportOutput.h"
+#include "cli/StopSignals.h"
 #include "infra/Log.h"
 
 namespace voltaris::cli {
@@ -46,6 +50,16 @@ int runCapture(const QStringList& args) {
         std::fprintf(stderr, "%s: %s\n", kCommandName, qPrintable(error));
         return 2;
     }
+    CaptureLog log;
+    if (!s.logFile.isEmpty()) {
+        if (const std::string error = log.prepare(s.logFile.toStdString(), s.logSeparator);
+            !error.empty()) {
+            std::fprintf(stderr, "%s: %s\n", kCommandName, error.c_str());
+            return 2;
+        }
+    }
+    // Before any thread starts, so that the worker never takes the two signals.
+    StopSignals stopSignals;
     LogInit("VoltarisRT");
     std::error_code cwdError;
     const std::string applicationFolder = std::filesystem::current_path(cwdError).string();
@@ -74,6 +88,11 @@ int runCapture(const QStringList& args) {
     shared->setState(AcqStatus::Idle);
     CaptureObserver observer(*shared);
     AcquisitionWorker worker(shared, observer, std::move(origin.source));
+    // SIGINT, SIGTERM: the capture in progress is abandoned and the loop below ends.
+    const StopHandler stopHandler(stopSignals, [&shared, &observer] {
+        shared->setState(AcqStatus::Idle);
+        observer.requestStop();
+    });
     if (!worker.start()) {
         std::fprintf(stderr, "%s: the acquisition worker could not be started\n", kCommandName);
         return 2;
@@ -82,10 +101,13 @@ int runCapture(const QStringList& args) {
     // trigger thresholds are sent with the meter's own gains.
     observer.waitForIdle();
     // A replay runs continuously through its files; otherwise --count asks for a run.
-    shared->setState(s.count > 0 || replay ? AcqStatus::RunRequested : AcqStatus::SingleRequested);
+    const bool run = s.count > 0 || s.untilStopped || replay;
+    shared->setState(run ? AcqStatus::RunRequested : AcqStatus::SingleRequested);
 
-    const int wanted = s.count > 0 ? s.count : (replay ? s.replayFiles.size() : 1);
-    int printed = 0;
+    const std::int64_t wanted = s.untilStopped ? INT64_MAX
+                                : s.count > 0  ? s.count
+                                               : (replay ? s.replayFiles.size() : 1);
+    std::int64_t printed = 0;
     auto m = std::make_unique<MeasurementSet>();
     // Kept across the captures, as the window keeps them, for the report.
     StatisticsGrid statistics;
@@ -104,10 +126,12 @@ int runCapture(const QStringList& args) {
             break;
         }
         if (!capture) {
-            // A communication error (already reported), or the last replayed file was read.
+            // A communication error (already reported), the last replayed file was read, or a
+            // stop was requested.
             failed = observer.communicationError();
             break;
         }
+        const auto receivedAt = std::chrono::system_clock::now();
         const std::optional<LimitCheck> check =
             AnalyseCapture(*capture, origin.generation, s.filter, *m, statistics);
         if (!check) {
@@ -118,6 +142,16 @@ int runCapture(const QStringList& args) {
         }
         ++printed;
         PrintCapture(s.format, printed, *capture, *m, *check);
+        if (!s.logFile.isEmpty()) {
+            const std::string error =
+                log.append(receivedAt, printed, CaptureJson(*capture, *m, *check));
+            if (!error.empty()) {
+                std::fprintf(stderr, "%s: the capture log could not be written (%s); the lines "
+                             "written before stay\n", kCommandName, error.c_str());
+                failed = true;
+                break;
+            }
+        }
         observer.recycle(std::move(last));
         last = std::move(capture);
     }

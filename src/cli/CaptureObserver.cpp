@@ -73,7 +73,7 @@ void CaptureObserver::linkChanged(bool lost) {
 
 void CaptureObserver::waitForIdle() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError; });
+    m_changed.wait(lock, [this] { return m_idleSeen || m_communicationError || m_stopRequested; });
 }
 
 std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
@@ -81,7 +81,7 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture() {
     std::unique_ptr<HandedCapture> capture;
     m_changed.wait(lock, [&] {
         capture = m_handOver.next();
-        return capture || m_ended || m_communicationError;
+        return capture || m_ended || m_communicationError || m_stopRequested;
     });
     return capture;
 }
@@ -91,7 +91,7 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
     std::unique_lock lock(m_mutex);
     for (;;) {
         std::unique_ptr<HandedCapture> capture = m_handOver.next();
-        if (capture || m_ended || m_communicationError) {
+        if (capture || m_ended || m_communicationError || m_stopRequested) {
             return capture;
         }
         if (!m_waitingSince) {
@@ -105,6 +105,19 @@ std::unique_ptr<HandedCapture> CaptureObserver::nextCapture(
         }
         m_changed.wait_until(lock, deadline);
     }
+}
+
+void CaptureObserver::requestStop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopRequested = true;
+    }
+    m_changed.notify_all();
+}
+
+bool CaptureObserver::stopRequested() const {
+    std::lock_guard lock(m_mutex);
+    return m_stopRequested;
 }
 
 bool CaptureObserver::triggerTimedOut() const {

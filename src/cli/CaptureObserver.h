@@ -28,11 +28,11 @@ public:
     // Messages are printed, never waited for: nothing to release.
     void stopping() override {}
 
-    // Waits until the worker has been idle once (port adopted, calibration loaded), or a
-    // communication error was reported.
+    // Waits until the worker has been idle once (port adopted, calibration loaded), a
+    // communication error was reported or a stop was requested.
     void waitForIdle();
-    // Waits for the next capture; null once the source ended or a communication error was
-    // reported and no capture is left. Give it back with recycle().
+    // Waits for the next capture; null once the source ended, a communication error was
+    // reported or a stop was requested and no capture is left. Give it back with recycle().
     [[nodiscard]] std::unique_ptr<HandedCapture> nextCapture();
     // The same, but it also gives up, null with triggerTimedOut() set, once the worker has been
     // armed and waiting for a trigger for `triggerTimeout` without a break.
@@ -40,6 +40,9 @@ public:
         std::chrono::milliseconds triggerTimeout);
     void recycle(std::unique_ptr<HandedCapture> capture) { m_handOver.recycle(std::move(capture)); }
 
+    // Any thread: ends the waits above (SIGINT, SIGTERM).
+    void requestStop();
+    [[nodiscard]] bool stopRequested() const;
     [[nodiscard]] bool communicationError() const;
     [[nodiscard]] bool triggerTimedOut() const;
     // The worker reported that a calibration could not be written to the meter.
@@ -55,6 +58,7 @@ private:
     bool m_communicationError = false;
     bool m_storeFailed = false;
     bool m_triggerTimedOut = false;
+    bool m_stopRequested = false;
     // When the current stretch of the waiting-for-trigger phase began; unset in other phases.
     std::optional<std::chrono::steady_clock::time_point> m_waitingSince;
 };

@@ -8,6 +8,7 @@
 #include "acquisition/TriggerConditions.h"
 #include "analysis/Measurements.h"
 #include "cli/ArgumentValues.h"
+#include "cli/CaptureLog.h"
 #include "cli/CommandHelp.h"
 #include "cli/OutputPaths.h"
 
@@ -21,7 +22,7 @@ QString CaptureUsage() {
     return QString("voltaris-cli capture [--port PATH | --demo | --replay FILE...] "
                    "[--periods N] [--pretrigger N] [--urms-low V] [--urms-high V] [--irms-low A] "
                    "[--irms-high A] [--prms-low W] [--prms-high W] [--upeak V] [--ipeak A] "
-                   "[--count K] [--trigger-timeout SECONDS] [--filter 0|1|2] "
+                   "[--count K] [--log FILE] [--trigger-timeout SECONDS] [--filter 0|1|2] "
                    "[--format text|json] [--raw FILE] [--charts PREFIX] [--csv OUT] "
                    "[--report DIR [--title TEXT]] %1")
         .arg(FileScalingOptions::kUsage);
@@ -58,7 +59,12 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     const QCommandLineOption replay("replay", "capture from the raw capture files given");
     const QCommandLineOption periods("periods", "mains periods per capture, 1..85", "N");
     const QCommandLineOption preTrigger("pretrigger", "pre-trigger, 0..periods-1", "N");
-    const QCommandLineOption count("count", "K continuous captures instead of one single", "K");
+    const QCommandLineOption count(
+        "count", "K continuous captures instead of one single; 0: until SIGINT or SIGTERM", "K");
+    const QCommandLineOption log("log",
+                                 "append a line per capture to FILE (.csv: commas; .tsv, .txt: "
+                                 "tabs), a header line first when FILE is new or empty",
+                                 "FILE");
     const QCommandLineOption triggerTimeout(
         "trigger-timeout", "give up after SECONDS armed without a trigger", "SECONDS");
     const QCommandLineOption filter("filter", "0 none, 1 low pass 1 kHz, 2 low pass 2 kHz", "F");
@@ -74,7 +80,7 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
     sysRoot.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption format = formatOption();
     parser.addOptions({port, demo, replay, periods, preTrigger, count, filter, format, raw, charts,
-                       csv, report, title, devRoot, sysRoot, triggerTimeout});
+                       csv, report, title, devRoot, sysRoot, triggerTimeout, log});
     scaling.addTo(parser);
     const QCommandLineOption help = parser.addHelpOption();
 
@@ -151,11 +157,12 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
             std::clamp(*value, 0.0, static_cast<double>(TriggerCap(threshold.field))));
     }
     if (parser.isSet(count)) {
-        const auto v = integerIn(parser.value(count), 1, 1000000);
+        const auto v = integerIn(parser.value(count), 0, 1000000);
         if (!v) {
-            return "--count needs a positive integer";
+            return "--count needs 0 (until stopped) or a positive integer";
         }
         s.count = static_cast<int>(*v);
+        s.untilStopped = *v == 0;
     }
     if (parser.isSet(triggerTimeout)) {
         // Bounded to a day, so that the deadline arithmetic cannot overflow.
@@ -185,6 +192,15 @@ QString ParseCaptureArguments(const QStringList& args, CaptureSettings& s) {
         if (parser.isSet(*option) && target->isEmpty()) {
             return QString("--%1 needs a file name").arg(option->names().first());
         }
+    }
+    if (parser.isSet(log)) {
+        s.logFile = parser.value(log);
+        const std::optional<char> separator = LogSeparatorFor(s.logFile);
+        if (!separator) {
+            return QString("--log needs a file ending in .csv, .tsv or .txt, not '%1'")
+                .arg(s.logFile);
+        }
+        s.logSeparator = *separator;
     }
     if (parser.isSet(title) && !parser.isSet(report)) {
         return "--title needs --report";

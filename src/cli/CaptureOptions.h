@@ -22,12 +22,15 @@ struct CaptureSettings {
     int preTrigger = 0;
     TriggerThresholds thresholds;
     int count = 0;  // 0: one single capture (one per file with --replay); K: K captures
+    bool untilStopped = false;  // --count 0: continuous captures until SIGINT or SIGTERM
     double triggerTimeout = 0;  // --trigger-timeout: seconds armed without a trigger; 0: no bound
     CaptureFilter filter = CaptureFilter::LowPass2k;
     QString rawFile;
     QString chartsPrefix;   // --charts: the pages of the last capture as PNG files
     QString csvFile;        // --csv: the CSV export of the last capture
     QString reportFolder;   // --report: the report of the last capture
+    QString logFile;        // --log: a line appended per capture
+    char logSeparator = ',';  // of the --log file, from its name
     QString title = "n/a";  // --title: the report's title
     OutputFormat format = OutputFormat::Json;
     FileScaling scaling;  // what replayed files do not say

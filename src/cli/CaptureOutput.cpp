@@ -49,10 +49,10 @@ QJsonObject CaptureJson(const HandedCapture& capture, const MeasurementSet& m,
     return o;
 }
 
-void PrintCapture(OutputFormat format, int number, const HandedCapture& capture,
+void PrintCapture(OutputFormat format, std::int64_t number, const HandedCapture& capture,
                   const MeasurementSet& m, const LimitCheck& check) {
     if (format == OutputFormat::Text) {
-        printText(QString("%1: %2").arg(number).arg(captureSummary(m, check, kNoLimits)));
+        printText(QString("%1: %2").arg(static_cast<qint64>(number)).arg(captureSummary(m, check, kNoLimits)));
     } else {
         PrintJsonLine(CaptureJson(capture, m, check));
     }

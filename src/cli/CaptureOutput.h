@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <cstdint>
 #include <optional>
 
 #include "acquisition/CaptureHandOver.h"
@@ -28,7 +29,7 @@ namespace voltaris::cli {
                                       const LimitCheck& check);
 
 // Prints capture number `number` (from 1) as one compact JSON line, or as "number: summary".
-void PrintCapture(OutputFormat format, int number, const HandedCapture& capture,
+void PrintCapture(OutputFormat format, std::int64_t number, const HandedCapture& capture,
                   const MeasurementSet& m, const LimitCheck& check);
 
 // Prints the object as one compact line on standard output.

@@ -248,7 +248,7 @@ TEST_F(CaptureCommand, BadOptionsAreUsageErrors) {
         {"--urms-low", "abc"},
         {"--ipeak", "nan"},
         {"--filter", "3"},
-        {"--count", "0"},
+        {"--count", "-1"},
         {"--port", "/dev/null", "--demo"},
         {"--unknown"},
         {"extra"},
