@@ -18,16 +18,18 @@ bool isPohcOrder(std::size_t order) {
     return order >= kFirstPohcOrder && order <= kLastPohcOrder && order % 2 == 1;
 }
 
-double pctOf(double value, double limit) { return safeRatio(value * 100, limit); }
+double pctOf(double value, double limit) {
+    return safeRatio(value * 100, limit);
+}
 
 }  // namespace
 
-ComplianceEvaluation::ComplianceEvaluation(LimitClass limitClass) : limitClass_(limitClass) {}
+ComplianceEvaluation::ComplianceEvaluation(LimitClass limitClass) : m_limitClass(limitClass) {}
 
 double ComplianceEvaluation::value(const HarmonicWindow& w, std::size_t order) const {
     // Class C limits are percentages of the fundamental current: each window's harmonic is
     // compared as a percentage of that window's smoothed fundamental.
-    if (limitClass_ == LimitClass::C) {
+    if (m_limitClass == LimitClass::C) {
         return safeRatio(w.currentSubgroups[order] * 100, w.currentSubgroups[1]);
     }
     return w.currentSubgroups[order];
@@ -42,37 +44,37 @@ bool ComplianceEvaluation::add(const HarmonicWindow& smoothed) {
         return false;
     }
     const double t = smoothed.duration;
-    ++windows_;
-    time_ += t;
-    energy_ += smoothed.activePower * t;
-    apparentEnergy_ += smoothed.vrms * smoothed.irms * t;
-    currentTime_ += smoothed.irms * t;
+    ++m_windows;
+    m_time += t;
+    m_energy += smoothed.activePower * t;
+    m_apparentEnergy += smoothed.vrms * smoothed.irms * t;
+    m_currentTime += smoothed.irms * t;
     for (std::size_t order = 1; order < kHarmonicCount; ++order) {
         const double v = value(smoothed, order);
-        maxValue_[order] = std::max(maxValue_[order], v);
-        maxAmperes_[order] = std::max(maxAmperes_[order], smoothed.currentSubgroups[order]);
-        sumValueTime_[order] += v * t;
+        m_maxValue[order] = std::max(m_maxValue[order], v);
+        m_maxAmperes[order] = std::max(m_maxAmperes[order], smoothed.currentSubgroups[order]);
+        m_sumValueTime[order] += v * t;
     }
     return true;
 }
 
 ComplianceEvaluation::Limits ComplianceEvaluation::limits() const {
     Limits l;
-    if (time_ <= 0) {
+    if (m_time <= 0) {
         return l;
     }
     // The class C and D limits depend on the power: the active power averaged over the whole
     // observation period (and for class C the power factor of the averages), so that one
     // set of limits applies to every window of the period.
-    l.averagePower = energy_ / time_;
-    l.averagePowerFactor = safeRatio(energy_, apparentEnergy_);
-    l.averageCurrent = currentTime_ / time_;
+    l.averagePower = m_energy / m_time;
+    l.averagePowerFactor = safeRatio(m_energy, m_apparentEnergy);
+    l.averageCurrent = m_currentTime / m_time;
     // Harmonic currents below 0.6 % of the input current or below 5 mA, whichever is greater,
     // are disregarded (IEC 61000-3-2, limits clause). The input current is the RMS current
     // averaged over the observation period.
     l.threshold = std::max(kDisregardFraction * l.averageCurrent, kDisregardMinimum);
-    l.table = harmonicLimitTable(static_cast<int>(limitClass_), l.averagePower,
-                                 l.averagePowerFactor);
+    l.table =
+        harmonicLimitTable(static_cast<int>(m_limitClass), l.averagePower, l.averagePowerFactor);
     return l;
 }
 
@@ -80,10 +82,10 @@ WorstHarmonic ComplianceEvaluation::worstSoFar() const {
     WorstHarmonic worst;
     const Limits l = limits();
     for (std::size_t order = 2; order < kHarmonicCount; ++order) {
-        if (l.table[order] == 0 || maxAmperes_[order] < l.threshold) {
+        if (l.table[order] == 0 || m_maxAmperes[order] < l.threshold) {
             continue;
         }
-        const double pct = pctOf(maxValue_[order], l.table[order]);
+        const double pct = pctOf(m_maxValue[order], l.table[order]);
         if (worst.order == 0 || pct > worst.pctOfLimit) {
             worst = {static_cast<int>(order), pct};
         }
@@ -93,10 +95,10 @@ WorstHarmonic ComplianceEvaluation::worstSoFar() const {
 
 ComplianceResult ComplianceEvaluation::result() const {
     ComplianceResult r;
-    r.limitClass = limitClass_;
-    r.limitsInPercent = limitClass_ == LimitClass::C;
-    r.windows = windows_;
-    r.observationTime = time_;
+    r.limitClass = m_limitClass;
+    r.limitsInPercent = m_limitClass == LimitClass::C;
+    r.windows = m_windows;
+    r.observationTime = m_time;
     const Limits l = limits();
     r.averagePower = l.averagePower;
     r.averagePowerFactor = l.averagePowerFactor;
@@ -108,8 +110,8 @@ ComplianceResult ComplianceEvaluation::result() const {
     for (std::size_t order = 1; order < kHarmonicCount; ++order) {
         OrderCompliance& o = r.orders[order];
         o.limit = order >= 2 ? l.table[order] : 0;
-        o.maxValue = maxValue_[order];
-        o.averageValue = time_ > 0 ? sumValueTime_[order] / time_ : 0;
+        o.maxValue = m_maxValue[order];
+        o.averageValue = m_time > 0 ? m_sumValueTime[order] / m_time : 0;
         o.maxPctOfLimit = pctOf(o.maxValue, o.limit);
         o.averagePctOfLimit = pctOf(o.averageValue, o.limit);
         anyLimit = anyLimit || o.limit != 0;
@@ -122,7 +124,7 @@ ComplianceResult ComplianceEvaluation::result() const {
     }
     r.pohc = std::sqrt(pohcSquares);
     r.pohcLimit = std::sqrt(pohcLimitSquares);
-    if (windows_ == 0 || !anyLimit) {
+    if (m_windows == 0 || !anyLimit) {
         return r;  // NotEvaluated, every order NoLimit
     }
 
@@ -130,7 +132,7 @@ ComplianceResult ComplianceEvaluation::result() const {
         OrderCompliance& o = r.orders[order];
         if (o.limit == 0) {
             o.verdict = OrderVerdict::NoLimit;
-        } else if (maxAmperes_[order] < l.threshold) {
+        } else if (m_maxAmperes[order] < l.threshold) {
             // Never above the disregard threshold in any window (rule above).
             o.verdict = OrderVerdict::Disregarded;
         } else if (o.maxPctOfLimit > kMaxSmoothedPctOfLimit) {

@@ -11,11 +11,11 @@
 
 namespace voltaris {
 
-inline constexpr double kMaxSmoothedPctOfLimit = 150;   // every smoothed value
-inline constexpr double kMaxAveragePctOfLimit = 100;    // average over the observation
+inline constexpr double kMaxSmoothedPctOfLimit = 150;     // every smoothed value
+inline constexpr double kMaxAveragePctOfLimit = 100;      // average over the observation
 inline constexpr double kMaxPohcAveragePctOfLimit = 150;  // odd 21..39 when the POHC passes
-inline constexpr double kDisregardFraction = 0.006;     // of the input current
-inline constexpr double kDisregardMinimum = 0.005;      // A
+inline constexpr double kDisregardFraction = 0.006;       // of the input current
+inline constexpr double kDisregardMinimum = 0.005;        // A
 
 enum class OrderVerdict : int { NoLimit = 0, Pass = 1, Fail = 2, Disregarded = 3 };
 enum class ComplianceVerdict : int { NotEvaluated = 0, Pass = 1, Fail = 2 };
@@ -39,18 +39,18 @@ struct WorstHarmonic {
 
 struct ComplianceResult {
     LimitClass limitClass = LimitClass::None;
-    bool limitsInPercent = false;                    // class C
-    std::array<OrderCompliance, kHarmonicCount> orders{};  // by order 1..40; [0] unused
+    bool limitsInPercent = false;                                 // class C
+    std::array<OrderCompliance, kHarmonicCount> orders{};         // by order 1..40; [0] unused
     ComplianceVerdict verdict = ComplianceVerdict::NotEvaluated;  // Pass or Fail once evaluated
-    std::vector<int> failingOrders;                  // ascending
+    std::vector<int> failingOrders;                               // ascending
     std::size_t windows = 0;
-    double observationTime = 0;    // s, the windows' durations added up
-    double averagePower = 0;       // W, over the observation; sets the class C and D limits
-    double averagePowerFactor = 0; // average P / average (Vrms x Irms); sets class C's 3rd
-    double averageCurrent = 0;     // A RMS, the input current of the disregard rule
-    double disregardThreshold = 0; // A
-    double pohc = 0;               // partial odd harmonic current of the averages (limit unit)
-    double pohcLimit = 0;          // the same computed from the limits
+    double observationTime = 0;     // s, the windows' durations added up
+    double averagePower = 0;        // W, over the observation; sets the class C and D limits
+    double averagePowerFactor = 0;  // average P / average (Vrms x Irms); sets class C's 3rd
+    double averageCurrent = 0;      // A RMS, the input current of the disregard rule
+    double disregardThreshold = 0;  // A
+    double pohc = 0;                // partial odd harmonic current of the averages (limit unit)
+    double pohcLimit = 0;           // the same computed from the limits
     WorstHarmonic worst;
 };
 
@@ -71,7 +71,7 @@ public:
     // far; disregarded orders do not count.
     [[nodiscard]] WorstHarmonic worstSoFar() const;
 
-    [[nodiscard]] std::size_t windows() const { return windows_; }
+    [[nodiscard]] std::size_t windows() const { return m_windows; }
 
 private:
     struct Limits {
@@ -81,15 +81,15 @@ private:
     [[nodiscard]] Limits limits() const;
     [[nodiscard]] double value(const HarmonicWindow& w, std::size_t order) const;
 
-    LimitClass limitClass_;
-    std::size_t windows_ = 0;
-    double time_ = 0;
-    double energy_ = 0;         // sum of P x duration
-    double apparentEnergy_ = 0; // sum of Vrms Irms x duration
-    double currentTime_ = 0;    // sum of Irms x duration
-    HarmonicArray maxValue_{};  // in the limit's unit
-    HarmonicArray maxAmperes_{};
-    HarmonicArray sumValueTime_{};  // sum of value x duration
+    LimitClass m_limitClass;
+    std::size_t m_windows = 0;
+    double m_time = 0;
+    double m_energy = 0;          // sum of P x duration
+    double m_apparentEnergy = 0;  // sum of Vrms Irms x duration
+    double m_currentTime = 0;     // sum of Irms x duration
+    HarmonicArray m_maxValue{};   // in the limit's unit
+    HarmonicArray m_maxAmperes{};
+    HarmonicArray m_sumValueTime{};  // sum of value x duration
 };
 
 }  // namespace voltaris

@@ -16,29 +16,29 @@ double smoothingWeight(double windowDuration) {
 
 HarmonicWindow SubgroupSmoother::smooth(const HarmonicWindow& window) {
     HarmonicWindow out = window;
-    if (windows_ == 0) {
+    if (m_windows == 0) {
         // The first window sets the state to its own values rather than filtering up from zero:
         // a steady load then reads its true level from the first window, and the average over
         // the observation period is not pulled down by a start from nothing.
-        current_ = window.currentSubgroups;
-        voltage_ = window.voltageSubgroups;
+        m_current = window.currentSubgroups;
+        m_voltage = window.voltageSubgroups;
     } else {
         const double alpha = smoothingWeight(window.duration);
         for (std::size_t order = 1; order < kHarmonicCount; ++order) {
-            current_[order] += (window.currentSubgroups[order] - current_[order]) * alpha;
-            voltage_[order] += (window.voltageSubgroups[order] - voltage_[order]) * alpha;
+            m_current[order] += (window.currentSubgroups[order] - m_current[order]) * alpha;
+            m_voltage[order] += (window.voltageSubgroups[order] - m_voltage[order]) * alpha;
         }
     }
-    ++windows_;
-    out.currentSubgroups = current_;
-    out.voltageSubgroups = voltage_;
+    ++m_windows;
+    out.currentSubgroups = m_current;
+    out.voltageSubgroups = m_voltage;
     return out;
 }
 
 void SubgroupSmoother::reset() {
-    current_ = {};
-    voltage_ = {};
-    windows_ = 0;
+    m_current = {};
+    m_voltage = {};
+    m_windows = 0;
 }
 
 }  // namespace voltaris

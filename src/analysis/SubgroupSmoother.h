@@ -25,12 +25,12 @@ public:
     void reset();
 
     // Windows smoothed since construction or the last reset.
-    [[nodiscard]] std::size_t windows() const { return windows_; }
+    [[nodiscard]] std::size_t windows() const { return m_windows; }
 
 private:
-    HarmonicArray current_{};
-    HarmonicArray voltage_{};
-    std::size_t windows_ = 0;
+    HarmonicArray m_current{};
+    HarmonicArray m_voltage{};
+    std::size_t m_windows = 0;
 };
 
 }  // namespace voltaris

@@ -42,8 +42,8 @@ struct FftwFree {
 };
 
 // Subgroups of orders 1..40 of one channel's window: bin n x periods is order n.
-void subgroups(fftw_plan plan, double* in, fftw_complex* out, std::size_t n,
-               std::uint32_t periods, HarmonicArray& result) {
+void subgroups(fftw_plan plan, double* in, fftw_complex* out, std::size_t n, std::uint32_t periods,
+               HarmonicArray& result) {
     fftw_execute_dft_r2c(plan, in, out);
     // An unscaled bin k (0 < k < n/2) of a sine of peak A has magnitude A n / 2: its RMS is
     // |X| sqrt(2) / n, and its square 2 |X|^2 / n^2.

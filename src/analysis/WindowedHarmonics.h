@@ -18,14 +18,14 @@ inline constexpr std::uint32_t kWindowPeriods60Hz = 12;  // 3072 samples, 200 ms
 struct HarmonicWindow {
     HarmonicArray currentSubgroups{};  // A RMS; [1] is the fundamental
     HarmonicArray voltageSubgroups{};  // V RMS
-    double irms = 0;          // A, over the window's samples
-    double vrms = 0;          // V
-    double activePower = 0;   // W, mean of v x i
-    double powerFactor = 0;   // activePower / (vrms x irms), 0 when either is 0
-    double frequency = 0;     // Hz, measured frequency of the capture
-    double nominalFrequency = 0;  // 50 or 60, the nearest to the measured one
-    std::uint32_t periods = 0;    // 10 or 12
-    double duration = 0;      // s, periods / frequency
+    double irms = 0;                   // A, over the window's samples
+    double vrms = 0;                   // V
+    double activePower = 0;            // W, mean of v x i
+    double powerFactor = 0;            // activePower / (vrms x irms), 0 when either is 0
+    double frequency = 0;              // Hz, measured frequency of the capture
+    double nominalFrequency = 0;       // 50 or 60, the nearest to the measured one
+    std::uint32_t periods = 0;         // 10 or 12
+    double duration = 0;               // s, periods / frequency
 };
 
 // Mains periods of a window for a measured frequency: 10 when it is nearer 50 Hz than 60 Hz
