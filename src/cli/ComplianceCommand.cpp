@@ -6,6 +6,7 @@
 // SIGTERM end the run early with the verdict of what was observed.
 #include <QCommandLineParser>
 #include <QString>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -28,6 +29,7 @@
 #include "cli/OutputPaths.h"
 #include "cli/ReportOutput.h"
 #include "cli/StopSignals.h"
+#include "files/ComplianceSection.h"
 #include "infra/Log.h"
 
 namespace voltaris::cli {
@@ -160,7 +162,7 @@ public:
         const double seconds = std::chrono::duration<double>(elapsed).count();
         // Observed time grows slower than the clock: captures are not gapless.
         const double left = m_observed > 0 && seconds > 0
-                                ? (m_duration - m_observed) * seconds / m_observed
+                                ? std::max(0.0, m_duration - m_observed) * seconds / m_observed
                                 : -1;
         std::fprintf(stderr, "%s\n",
                      ComplianceProgressLine(m_evaluation.windows(), m_observed, m_duration, left,
