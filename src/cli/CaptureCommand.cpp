@@ -16,13 +16,11 @@
 #include <vector>
 
 #include "acquisition/AcquisitionWorker.h"
-#include "acquisition/DemoCaptureSource.h"
-#include "acquisition/MeterCaptureSource.h"
 #include "acquisition/RawCaptureFile.h"
-#include "acquisition/ReplayCaptureSource.h"
 #include "analysis/EnergySeries.h"
 #include "cli/CaptureLog.h"
 #include "cli/CaptureObserver.h"
+#include "cli/CaptureOrigin.h"
 #include "cli/CaptureOptions.h"
 #include "cli/CaptureOutput.h"
 #include "cli/ChartOutput.h"
@@ -37,55 +35,6 @@ namespace voltaris::cli {
 namespace {
 
 constexpr const char* kCommandName = "voltaris-cli capture";
-
-// Where the captures come from. Without a source, a device error was already reported.
-struct CaptureOrigin {
-    std::optional<DetectedMeter> meter;  // its port stays open while the worker runs
-    DeviceGeneration generation = kGenerationV1;
-    std::unique_ptr<CaptureSource> source;
-};
-
-CaptureOrigin replayOrigin(const CaptureSettings& s) {
-    CaptureOrigin origin;
-    std::vector<std::string> paths;
-    for (const QString& file : s.replayFiles) {
-        paths.push_back(file.toStdString());
-    }
-    std::string error;
-    origin.source = ReplayCaptureSource::open(paths, error, {.mainsPeriodTicks = s.scaling.ticks});
-    if (!origin.source) {
-        std::fprintf(stderr, "%s: %s\n", kCommandName, error.c_str());
-    }
-    origin.generation = s.scaling.generation;
-    return origin;
-}
-
-CaptureOrigin meterOrigin(const CaptureSettings& s) {
-    CaptureOrigin origin;
-    if (s.demo) {
-        origin.source = std::make_unique<DemoCaptureSource>();
-        return origin;
-    }
-    if (!s.port.isEmpty()) {
-        const std::string path = s.port.toStdString();
-        DetectionResult result = lookUpMeterOn(path);
-        if (result.meters.empty()) {
-            std::fprintf(stderr, "%s: %s\n", kCommandName, lookUpFailureText(result, path).c_str());
-            return origin;
-        }
-        origin.meter = std::move(result.meters.front());
-    } else {
-        DetectionResult result = lookUpMeters({}, s.devRoot, s.sysRoot);
-        if (result.meters.empty()) {
-            origin.source = std::make_unique<DemoCaptureSource>();
-            return origin;
-        }
-        // The other meters' ports close here; the first one is the default selection.
-        origin.meter = std::move(result.meters.front());
-    }
-    origin.source = std::make_unique<MeterCaptureSource>();
-    return origin;
-}
 
 }  // namespace
 
@@ -115,7 +64,8 @@ int runCapture(const QStringList& args) {
     std::error_code cwdError;
     const std::string applicationFolder = std::filesystem::current_path(cwdError).string();
     const bool replay = !s.replayFiles.isEmpty();
-    CaptureOrigin origin = replay ? replayOrigin(s) : meterOrigin(s);
+    CaptureOrigin origin = OpenCaptureOrigin(
+        kCommandName, {s.port, s.demo, s.replayFiles, s.scaling, s.devRoot, s.sysRoot});
     if (!origin.source) {
         return 2;
     }

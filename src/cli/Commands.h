@@ -16,5 +16,6 @@ int runDownload(const QStringList& args);
 int runDelete(const QStringList& args);
 int runLogPeriod(const QStringList& args);
 int runReport(const QStringList& args);
+int runCompliance(const QStringList& args);
 
 }  // namespace voltaris::cli

@@ -35,6 +35,9 @@ const Command kCommands[] = {
      "set the meter's logging period (--port PATH VALUE)"},
     {"report", voltaris::cli::runReport,
      "write the HTML report of raw capture files (FILE... --out DIR)"},
+    {"compliance", voltaris::cli::runCompliance,
+     "IEC 61000-3-2 pre-compliance run ((--port PATH | --demo | FILE...) --class A|B|C|D "
+     "--duration SECONDS)"},
 };
 
 // On standard error after a usage error, on standard output when help was asked.

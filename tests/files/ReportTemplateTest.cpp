@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ReportFixtures.h"
+#include "files/ComplianceSection.h"
 #include "files/ReportTemplate.h"
 
 namespace voltaris::test {
@@ -150,6 +151,47 @@ TEST(ReportTemplate, SerialNumberWithoutZerosAndDateWithEightDigits) {
         EXPECT_EQ(ExpandTemplate("%SERIALNUM% %LASTCAL%", ReportPlaceholders(facts, m, statistics)),
                   std::string(c.text) + "\r\n\r\n");
     }
+}
+
+// The pre-compliance section goes before the pictures, else before the end of the body, else
+// at the end; its rows list the orders with a limit, failures marked.
+TEST(ComplianceSection, IsPlacedBeforeThePicturesAndListsTheLimitedOrders) {
+    const struct {
+        const char* report;
+        const char* expected;
+    } cases[] = {
+        {"<body><section>a</section><section class=\"pictures\">p</section></body>",
+         "<body><section>a</section>S<section class=\"pictures\">p</section></body>"},
+        {"<body>a</body>", "<body>aS</body>"},
+        {"a", "aS"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(InsertReportSection(c.report, "S"), c.expected);
+    }
+
+    ComplianceResult result;
+    result.limitClass = LimitClass::A;
+    result.verdict = ComplianceVerdict::Fail;
+    result.failingOrders = {3, 5};
+    result.orders[3] = {2.3, 4.0, 3.0, 173.9, 130.4, OrderVerdict::Fail};
+    result.orders[4] = {0.43, 0.001, 0.001, 0.2, 0.2, OrderVerdict::Disregarded};
+    const Placeholders p = CompliancePlaceholders(result, 7);
+    const auto value = [&](const std::string& name) {
+        for (const Placeholder& entry : p) {
+            if (entry.name == name) {
+                return entry.value;
+            }
+        }
+        return std::string("(missing)");
+    };
+    EXPECT_EQ(value("%PC_VERDICT%"), "FAIL");
+    EXPECT_EQ(value("%PC_FAILING%"), "3, 5");
+    EXPECT_EQ(value("%PC_CAPTURES%"), "7");
+    EXPECT_EQ(value("%PC_ROWS%"),
+              "      <tr><td>3</td><td>2.3 A</td><td>173.9</td><td>130.4</td>"
+              "<td class=\"fail\">fail</td></tr>\n"
+              "      <tr><td>4</td><td>0.43 A</td><td>0.2</td><td>0.2</td>"
+              "<td class=\"quiet\">disregarded</td></tr>");
 }
 
 }  // namespace voltaris::test
