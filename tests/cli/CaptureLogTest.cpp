@@ -191,12 +191,12 @@ TEST_F(CaptureLog, UnusableFilesAreRefusedUpFront) {
         std::string message;
         Fields more;
     } cases[] = {
-        {other, other + ": its columns differ from the capture log's"},
-        {m_dir.file("log.json"), "--log needs a file ending in .csv, .tsv or .txt"},
-        {m_dir.file("log"), "--log needs a file ending in .csv, .tsv or .txt"},
-        {m_dir.file("missing/log.csv"), "missing/log.csv: No such file or directory"},
-        {m_dir.file("folder.csv"), "folder.csv: Is a directory"},
-        {m_dir.file("fifo.csv"), "fifo.csv: not a regular file"},
+        {other, other + ": its columns differ from the capture log's", {}},
+        {m_dir.file("log.json"), "--log needs a file ending in .csv, .tsv or .txt", {}},
+        {m_dir.file("log"), "--log needs a file ending in .csv, .tsv or .txt", {}},
+        {m_dir.file("missing/log.csv"), "missing/log.csv: No such file or directory", {}},
+        {m_dir.file("folder.csv"), "folder.csv: Is a directory", {}},
+        {m_dir.file("fifo.csv"), "fifo.csv: not a regular file", {}},
         {m_dir.file("x.csv"), "x.csv: named by --log and --csv", {"--csv", m_dir.file("./x.csv")}},
     };
     const std::string before = test::ReadFile(other);

@@ -129,7 +129,8 @@ TEST_F(ComplianceCommand, OnCaptureFilesWritesTheTableAndTheReportSection) {
 
 TEST_F(ComplianceCommand, SigintEndsADemonstrationRunWithTheVerdictObserved) {
     const test::Environment environment{.set = {{"XDG_CONFIG_HOME", m_dir.file("config")},
-                                                {"XDG_DATA_HOME", m_dir.file("data")}}};
+                                                {"XDG_DATA_HOME", m_dir.file("data")}},
+                                        .unset = {"VOLTARIS_PORTS"}};
     test::ChildProcess cli(VOLTARIS_CLI_PROGRAM,
                            {"compliance", "--demo", "--class", "D", "--duration", "3600"},
                            environment);
