@@ -120,6 +120,11 @@ PortIo ScriptedMeterPort::write(const void* data, std::size_t count) {
     return {true, count, 0};
 }
 
+bool ScriptedMeterPort::linkLost() const {
+    std::lock_guard lock(m_mutex);
+    return false;
+}
+
 PortIo ScriptedMeterPort::read(void* buffer, std::size_t count) {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_holdReads; });

@@ -32,6 +32,8 @@ public:
     [[nodiscard]] PortIo write(const void* data, std::size_t count) override;
     [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
     void close() override { m_port.close(); }
+    [[nodiscard]] bool linkLost() const override { return m_port.linkLost(); }
+    [[nodiscard]] bool reopen() override { return m_port.reopen(); }
     [[nodiscard]] std::string name() const override { return m_port.name(); }
 
     [[nodiscard]] std::vector<PortCall> calls() const;
@@ -89,6 +91,9 @@ public:
     [[nodiscard]] PortIo write(const void* data, std::size_t count) override;
     [[nodiscard]] PortIo read(void* buffer, std::size_t count) override;
     void close() override {}
+    // Under the lock like every other call: a test that deletes the port once the worker let
+    // go of it is then ordered after the worker's last call.
+    [[nodiscard]] bool linkLost() const override;
     [[nodiscard]] std::string name() const override { return "scripted"; }
 
     [[nodiscard]] std::vector<std::string> commands() const;
