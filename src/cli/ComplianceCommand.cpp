@@ -289,6 +289,13 @@ int runCompliance(const QStringList& args) {
     if (!s.reportFolder.isEmpty() && last) {
         PageSelections selections;
         selections.filter = static_cast<int>(CaptureFilter::None);
+        // The single-capture check of the same class beside the windowed one, on 40 orders, in
+        // the unit of the class's limits (class C is a percentage of the fundamental).
+        selections.harmonics.limitClass = static_cast<int>(s.limitClass);
+        selections.harmonics.displayMode =
+            static_cast<int>(s.limitClass == LimitClass::C ? HarmonicDisplayMode::PctH1Lin
+                                                           : HarmonicDisplayMode::Absolute);
+        selections.harmonicsCount = 1;
         selections.title = std::string("Pre-compliance, class ") +
                            ComplianceClassName(s.limitClass);
         const PageData data{*m, statistics, last->calibration, selections};
