@@ -80,10 +80,7 @@ int runCapture(const QStringList& args) {
     (void)shared->setPeriodCount(s.periods);  // validated above
     (void)shared->setTrigger(s.preTrigger, s.thresholds);
     if (replay) {
-        CalibrationParams calibration;
-        calibration.gainV = s.scaling.gainV;
-        calibration.gainI = s.scaling.gainI;
-        shared->setCalibration(calibration);
+        UseReplayScaling(*shared, s.scaling);
     }
     shared->setState(AcqStatus::Idle);
     CaptureObserver observer(*shared);

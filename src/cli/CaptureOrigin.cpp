@@ -63,4 +63,11 @@ CaptureOrigin OpenCaptureOrigin(const char* command, const OriginRequest& reques
                                          : replayOrigin(command, request);
 }
 
+void UseReplayScaling(AcquisitionShared& shared, const FileScaling& scaling) {
+    CalibrationParams calibration;
+    calibration.gainV = scaling.gainV;
+    calibration.gainI = scaling.gainI;
+    shared.setCalibration(calibration);
+}
+
 }  // namespace voltaris::cli

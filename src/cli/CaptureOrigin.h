@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "acquisition/AcquisitionShared.h"
 #include "acquisition/CaptureSource.h"
 #include "cli/FileScalingOptions.h"
 #include "device/MeterDetection.h"
@@ -31,5 +32,8 @@ struct CaptureOrigin {
 };
 
 [[nodiscard]] CaptureOrigin OpenCaptureOrigin(const char* command, const OriginRequest& request);
+
+// Replayed files carry no calibration: their gains become the request block's.
+void UseReplayScaling(AcquisitionShared& shared, const FileScaling& scaling);
 
 }  // namespace voltaris::cli

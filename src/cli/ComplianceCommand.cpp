@@ -222,10 +222,7 @@ int runCompliance(const QStringList& args) {
     shared->setPort(port);
     (void)shared->setPeriodCount(s.periods);
     if (replay) {
-        CalibrationParams calibration;
-        calibration.gainV = s.origin.scaling.gainV;
-        calibration.gainI = s.origin.scaling.gainI;
-        shared->setCalibration(calibration);
+        UseReplayScaling(*shared, s.origin.scaling);
     }
     shared->setState(AcqStatus::Idle);
     CaptureObserver observer(*shared);
