@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          k.gainI,          k.ticks,          k.generation};
     AnalysisOptions options;
     options.status = AcquisitionStatus::SingleRunning;
-    auto m = std::make_unique<MeasurementSet>();
+    // One set for every input, as the replay source keeps one from file to file: each input
+    // meets what the previous ones left.
+    static const auto m = std::make_unique<MeasurementSet>();
     StatisticsGrid stats;
     if (!DoCalculations(raw, options, *m, stats)) {
         std::abort();  // any whole capture is analysed

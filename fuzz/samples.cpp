@@ -2,6 +2,8 @@
 // 3 .. 92 a capture may have), gains, mains period, generation and filter.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -28,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t pairs =
         shortSpans ? raw.size() / kBytesPerSamplePair : std::size_t{blocks} * kSamplesPerBlock;
     std::vector<std::uint8_t> bytes(pairs * kBytesPerSamplePair);
-    for (std::size_t k = 0; k < bytes.size() && !raw.empty(); ++k) {
-        bytes[k] = raw[k % raw.size()];
+    for (std::size_t k = 0; k < bytes.size() && !raw.empty(); k += raw.size()) {
+        const std::size_t count = std::min(raw.size(), bytes.size() - k);
+        std::copy_n(raw.begin(), count, bytes.begin() + static_cast<std::ptrdiff_t>(k));
     }
     std::vector<std::int16_t> voltage(pairs), current(pairs);
     if (UnpackSamples(bytes, voltage, current) != pairs) {
@@ -46,13 +49,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.filter = *filter;
     }
     options.status = AcquisitionStatus::SingleRunning;
-    auto m = std::make_unique<MeasurementSet>();
-    auto stats = std::make_unique<StatisticsGrid>();
-    const bool analysed = DoCalculations(capture, options, *m, *stats);
+    // One set for every input, as the program keeps one from capture to capture: each input
+    // meets what the previous ones left. The statistics start again, so that an input's result
+    // does not hang on the ones before it.
+    static const auto m = std::make_unique<MeasurementSet>();
+    static StatisticsGrid stats;
+    stats.StatisticsReset();
+    const std::uint32_t periodsBefore = m->PeriodsAnalysed;
+    const double vrmsBefore = m->Vrms;
+    const bool analysed = DoCalculations(capture, options, *m, stats);
     const bool acceptable = blocks >= kMinCaptureBlocks && blocks <= kMaxCaptureBlocks &&
                             pairs >= std::size_t{blocks} * kSamplesPerBlock;
     if (analysed && !acceptable) {
         std::abort();  // a capture of the wrong size is never analysed
+    }
+    if (!analysed &&
+        (m->PeriodsAnalysed != periodsBefore ||
+         std::bit_cast<std::uint64_t>(m->Vrms) != std::bit_cast<std::uint64_t>(vrmsBefore) ||
+         stats.record(kStatVrms).count != 0)) {
+        std::abort();  // a refused capture changes nothing
     }
     return 0;
 }
