@@ -163,9 +163,11 @@ TEST_P(FaultMatrix, TellsTheUserAndLosesNothing) {
     });
 
     const bool closed = cli.readToEnd(90s);
+    // The helper thread may have signalled the child: done with it before the child is reaped.
+    afterDrop.request_stop();
+    afterDrop.join();
     const std::optional<int> exitCode = cli.wait(5s);
     const Clock::time_point ended = Clock::now();
-    afterDrop.request_stop();
     const std::string what = std::string(s.name) + ": " + join(args) + "\n" + cli.err();
     ASSERT_TRUE(closed && exitCode) << what;
 
