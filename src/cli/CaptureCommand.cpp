@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/AcquisitionWorker.h"
 #include "acquisition/RawCaptureFile.h"
 #include "analysis/EnergySeries.h"
 #include "cli/CaptureLog.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOrigin.h"
+#include "cli/CaptureSession.h"
 #include "cli/CaptureOptions.h"
 #include "cli/CaptureOutput.h"
 #include "cli/ChartOutput.h"
@@ -64,42 +64,24 @@ int runCapture(const QStringList& args) {
     std::error_code cwdError;
     const std::string applicationFolder = std::filesystem::current_path(cwdError).string();
     const bool replay = !s.replayFiles.isEmpty();
-    CaptureOrigin origin = OpenCaptureOrigin(
-        kCommandName, {s.port, s.demo, s.replayFiles, s.scaling, s.devRoot, s.sysRoot});
+    const OriginRequest request{s.port, s.demo, s.replayFiles, s.scaling, s.devRoot, s.sysRoot};
+    CaptureOrigin origin = OpenCaptureOrigin(kCommandName, request);
     if (!origin.source) {
         return 2;
     }
 
-    SerialPort* const port = origin.meter ? origin.meter->port.get() : nullptr;
-    if (!replay) {
-        // As the window does before its worker starts: the port is not shared yet.
-        origin.generation = SelectMeter(origin.meter ? &*origin.meter : nullptr);
-    }
-    auto shared = std::make_shared<AcquisitionShared>();
-    shared->setPort(port);
-    (void)shared->setPeriodCount(s.periods);  // validated above
-    (void)shared->setTrigger(s.preTrigger, s.thresholds);
-    if (replay) {
-        UseReplayScaling(*shared, s.scaling);
-    }
-    shared->setState(AcqStatus::Idle);
-    CaptureObserver observer(*shared);
-    AcquisitionWorker worker(shared, observer, std::move(origin.source));
-    // SIGINT, SIGTERM: the capture in progress is abandoned and the loop below ends.
-    const StopHandler stopHandler(stopSignals, [&shared, &observer] {
-        shared->setState(AcqStatus::Idle);
-        observer.requestStop();
+    CaptureSession session(origin, request, stopSignals, [&s](AcquisitionShared& shared) {
+        (void)shared.setPeriodCount(s.periods);  // validated above
+        (void)shared.setTrigger(s.preTrigger, s.thresholds);
     });
-    if (!worker.start()) {
-        std::fprintf(stderr, "%s: the acquisition worker could not be started\n", kCommandName);
+    if (!session.start(kCommandName)) {
         return 2;
     }
-    // Arm only once the worker has adopted the port and loaded its calibration, so that the
-    // trigger thresholds are sent with the meter's own gains.
-    observer.waitForIdle();
+    AcquisitionShared& shared = session.shared();
+    CaptureObserver& observer = session.observer();
     // A replay runs continuously through its files; otherwise --count asks for a run.
     const bool run = s.count > 0 || s.untilStopped || replay;
-    shared->setState(run ? AcqStatus::RunRequested : AcqStatus::SingleRequested);
+    shared.setState(run ? AcqStatus::RunRequested : AcqStatus::SingleRequested);
 
     const std::int64_t wanted = s.untilStopped ? INT64_MAX
                                 : s.count > 0  ? s.count
@@ -153,13 +135,7 @@ int runCapture(const QStringList& args) {
         observer.recycle(std::move(last));
         last = std::move(capture);
     }
-    shared->setState(AcqStatus::Idle);
-    if (!worker.stop()) {
-        // The worker still uses the port: keep it open until the process ends.
-        if (origin.meter) {
-            (void)origin.meter->port.release();
-        }
-    }
+    session.finish();
     if (last && !s.rawFile.isEmpty()) {
         std::string error;
         if (!WriteRawCaptureFile(s.rawFile.toStdString(), last->buffer, error)) {

@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 
-#include "acquisition/AcquisitionWorker.h"
 #include "analysis/ComplianceEvaluation.h"
 #include "analysis/EnergySeries.h"
 #include "analysis/SubgroupSmoother.h"
@@ -22,6 +21,7 @@
 #include "cli/ArgumentValues.h"
 #include "cli/CaptureObserver.h"
 #include "cli/CaptureOrigin.h"
+#include "cli/CaptureSession.h"
 #include "cli/CaptureOutput.h"
 #include "cli/CommandHelp.h"
 #include "cli/Commands.h"
@@ -213,30 +213,14 @@ int runCompliance(const QStringList& args) {
     if (!origin.source) {
         return kExitError;
     }
-    const bool replay = !s.origin.replayFiles.isEmpty();
-    SerialPort* const port = origin.meter ? origin.meter->port.get() : nullptr;
-    if (!replay) {
-        origin.generation = SelectMeter(origin.meter ? &*origin.meter : nullptr);
-    }
-    auto shared = std::make_shared<AcquisitionShared>();
-    shared->setPort(port);
-    (void)shared->setPeriodCount(s.periods);
-    if (replay) {
-        UseReplayScaling(*shared, s.origin.scaling);
-    }
-    shared->setState(AcqStatus::Idle);
-    CaptureObserver observer(*shared);
-    AcquisitionWorker worker(shared, observer, std::move(origin.source));
-    const StopHandler stopHandler(stopSignals, [&shared, &observer] {
-        shared->setState(AcqStatus::Idle);
-        observer.requestStop();
+    CaptureSession session(origin, s.origin, stopSignals, [&s](AcquisitionShared& shared) {
+        (void)shared.setPeriodCount(s.periods);  // validated above
     });
-    if (!worker.start()) {
-        std::fprintf(stderr, "%s: the acquisition worker could not be started\n", kCommandName);
+    if (!session.start(kCommandName)) {
         return kExitError;
     }
-    observer.waitForIdle();
-    shared->setState(AcqStatus::RunRequested);
+    CaptureObserver& observer = session.observer();
+    session.shared().setState(AcqStatus::RunRequested);
 
     ComplianceRun run(s.limitClass, s.duration);
     auto m = std::make_unique<MeasurementSet>();
@@ -264,10 +248,7 @@ int runCompliance(const QStringList& args) {
         observer.recycle(std::move(last));
         last = std::move(capture);
     }
-    shared->setState(AcqStatus::Idle);
-    if (!worker.stop() && origin.meter) {
-        (void)origin.meter->port.release();  // the worker still uses it
-    }
+    session.finish();
 
     const ComplianceResult result = run.result();
     if (result.windows == 0) {
