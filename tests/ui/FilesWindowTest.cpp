@@ -198,7 +198,13 @@ TEST(SaveFileDialog, OffersTheRequestAndAsksBeforeOverwriting) {
             ASSERT_NE(name, nullptr);
             EXPECT_EQ(name->text(), "voltaris_data");
             if (accept) {
-                dialog->selectFile(dir.filePath("picked"));
+                // The dialog applies its initial selection again once its folder is listed, in
+                // the background: the name is typed until it stays.
+                for (int tries = 0; tries < 40 && name->text() != dir.filePath("picked");
+                     ++tries) {
+                    name->setText(dir.filePath("picked"));
+                    QTest::qWait(50);
+                }
                 static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the name
             } else {
                 dialog->reject();
